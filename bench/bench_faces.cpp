@@ -1,0 +1,51 @@
+// Face building at scale: uniform random points and a jittered lattice.
+#include "graph/datafield.h"
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+namespace {
+
+tessaline::data_points_ uniform_points(std::int64_t n) {
+    std::mt19937_64 rng(42);
+    std::uniform_real_distribution<double> u(-1, 1);
+    tessaline::data_points_ points(static_cast<size_t>(n));
+    for (auto& p : points) p = {u(rng), u(rng), u(rng)};
+    return points;
+}
+
+tessaline::data_points_ jittered_lattice(std::int64_t side) {
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> jitter(-0.3, 0.3);
+    tessaline::data_points_ points;
+    points.reserve(static_cast<size_t>(side * side));
+    for (std::int64_t i = 0; i < side; ++i)
+        for (std::int64_t j = 0; j < side; ++j)
+            points.push_back({i + jitter(rng), j + jitter(rng), std::sin(i * 0.01) * std::cos(j * 0.01)});
+    return points;
+}
+
+void faces_uniform(benchmark::State& state) {
+    const auto points = uniform_points(state.range(0));
+    for (auto _ : state) {
+        tessaline::Datafield field;
+        field.load_points(points);
+        state.counters["faces"] = field.face_count;
+    }
+}
+BENCHMARK(faces_uniform)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+void faces_lattice(benchmark::State& state) {
+    const auto points = jittered_lattice(state.range(0));
+    for (auto _ : state) {
+        tessaline::Datafield field;
+        field.load_points(points);
+        state.counters["faces"] = field.face_count;
+    }
+}
+BENCHMARK(faces_lattice)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

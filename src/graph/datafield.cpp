@@ -1,0 +1,170 @@
+#include "datafield.h"
+
+#include "poligondef.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tessaline {
+
+void Datafield::load_points(const data_points_& new_points) {
+    point_count = static_cast<std::int32_t>(new_points.size());
+    points = new_points;
+    compute_bounds();
+    build_faces();
+    compute_normals();
+    set_shift_marks_x(0);
+    set_shift_marks_y(0);
+    set_shift_marks_z(0);
+    set_captions("X", "Y", "Z");
+}
+
+void Datafield::load_graph(const data_points_& new_points, const triangles& new_faces) {
+    point_count = static_cast<std::int32_t>(new_points.size());
+    points = new_points;
+    compute_bounds();
+    face_count = static_cast<std::int32_t>(new_faces.size());
+    faces = new_faces;
+    compute_normals();
+    set_shift_marks_x(0);
+    set_shift_marks_y(0);
+    set_shift_marks_z(0);
+    set_captions("X", "Y", "Z");
+}
+
+static double axis_scale(double max, double min) {
+    if (max == 0 && min == 0) return 1;
+    return std::fabs(max + min > 0 ? 1 / max : 1 / min);
+}
+
+void Datafield::compute_bounds() {
+    if (points.empty()) {
+        max_x = max_y = max_z = 10;
+        min_x = min_y = min_z = 0;
+    } else {
+        max_x = min_x = points[0].x;
+        max_y = min_y = points[0].y;
+        max_z = min_z = points[0].z;
+        for (const data_point& p : points) {
+            if (p.x > max_x) max_x = p.x;
+            if (p.x < min_x) min_x = p.x;
+            if (p.y > max_y) max_y = p.y;
+            if (p.y < min_y) min_y = p.y;
+            if (p.z > max_z) max_z = p.z;
+            if (p.z < min_z) min_z = p.z;
+        }
+    }
+    scale_x = axis_scale(max_x, min_x);
+    scale_y = axis_scale(max_y, min_y);
+    scale_z = axis_scale(max_z, min_z);
+    gl_points.resize(points.size());
+    for (size_t i = 0; i < points.size(); ++i)
+        gl_points[i] = {static_cast<float>(points[i].x * scale_x),
+                        static_cast<float>(points[i].y * scale_y),
+                        static_cast<float>(points[i].z * scale_z)};
+    gl_max_x = static_cast<float>(scale_x * max_x);
+    gl_min_x = static_cast<float>(scale_x * min_x);
+    gl_max_y = static_cast<float>(scale_y * max_y);
+    gl_min_y = static_cast<float>(scale_y * min_y);
+}
+
+void Datafield::build_faces() {
+    poligondef builder(point_count, gl_points, gl_max_x, gl_min_x, gl_max_y, gl_min_y);
+    builder.run();
+    faces = builder.get_triangles();
+    face_count = static_cast<std::int32_t>(faces.size());
+}
+
+void Datafield::compute_normals() {
+    normals.resize(faces.size());
+    vector_3d sum;
+    for (size_t i = 0; i < faces.size(); ++i) {
+        const triangle& f = faces[i];
+        normals[i] = triangle_normal(gl_points[f.p0], gl_points[f.p1], gl_points[f.p2]);
+        sum.x += normals[i].x;
+        sum.y += normals[i].y;
+        sum.z += normals[i].z;
+    }
+    const double length = static_cast<float>(std::sqrt(static_cast<double>(sum.x) * sum.x +
+                                                       static_cast<double>(sum.y) * sum.y +
+                                                       static_cast<double>(sum.z) * sum.z));
+    mean_normal = {static_cast<float>(1 / length * sum.x), static_cast<float>(1 / length * sum.y),
+                   static_cast<float>(1 / length * sum.z)};
+}
+
+interval Datafield::default_interval(double max, double min) {
+    const double m = std::max(std::fabs(max), std::fabs(min));
+    if ((max == 0 && min == 0) || !std::isfinite(m)) return {0, 1, 1};
+    const float h = static_cast<float>(std::log10(m));
+    const std::int32_t p = h == 0 ? 1 : static_cast<std::int32_t>(std::ceil(h));
+    // m / step rises tenfold every three tries, so a finite m ends this
+    // within a few steps; the bound only guards against a runaway.
+    for (std::int32_t k = 1; k < 1000; ++k) {
+        const std::int32_t q = p - k;
+        for (std::int32_t divisor : {1, 2, 5})
+            if (m / (power_of_ten(q) / divisor) > 3) return {q, divisor, 1};
+    }
+    return {0, 1, 1};
+}
+
+void Datafield::build_marks(marks& list, interval iv, double scale, double max, double min) {
+    list.resize(1);
+    const double m = std::max(std::fabs(max), std::fabs(min));
+    for (std::int32_t sign : {1, -1}) {
+        for (std::int32_t k = 1; k <= max_marks_per_side; ++k) {
+            iv.multiple = sign * k;
+            const float value = mark_value(iv);
+            // A step too small for 32 bits gives value 0 for every multiple:
+            // such marks would pile up at zero for ever.
+            if (!(std::fabs(value) <= m) || value == 0) break;
+            mark entry;
+            static_cast<interval&>(entry) = iv;
+            entry.position = static_cast<float>(value * scale);
+            entry.text = mark_to_text(iv);
+            list.push_back(std::move(entry));
+        }
+    }
+}
+
+void Datafield::scale_marks(marks& list, std::int32_t zoom_step, double scale) {
+    const double f = zoom_factor(zoom_step);
+    if (list.empty()) return;
+    list[0].position = static_cast<float>(1.3 * f);
+    for (size_t i = 1; i < list.size(); ++i)
+        list[i].position = static_cast<float>(mark_value(list[i]) * scale * f);
+}
+
+void Datafield::set_axis_caption(marks& list, const std::string& text) {
+    if (list.empty()) list.resize(1);
+    list[0].position = 1.3f;
+    list[0].text = text;
+}
+
+interval Datafield::shifted_interval(double max, double min, std::int32_t shift) {
+    interval iv = default_interval(max, min);
+    shift = std::clamp(shift, min_interval_shift, max_interval_shift);
+    for (std::int32_t i = 0; i < std::abs(shift); ++i)
+        iv = shift > 0 ? smaller_interval(iv) : larger_interval(iv);
+    return iv;
+}
+
+void Datafield::set_shift_marks_x(std::int32_t shift) {
+    build_marks(marks_x, shifted_interval(max_x, min_x, shift), scale_x, max_x, min_x);
+}
+void Datafield::set_shift_marks_y(std::int32_t shift) {
+    build_marks(marks_y, shifted_interval(max_y, min_y, shift), scale_y, max_y, min_y);
+}
+void Datafield::set_shift_marks_z(std::int32_t shift) {
+    build_marks(marks_z, shifted_interval(max_z, min_z, shift), scale_z, max_z, min_z);
+}
+void Datafield::set_shift_scale_x(std::int32_t zoom_step) { scale_marks(marks_x, zoom_step, scale_x); }
+void Datafield::set_shift_scale_y(std::int32_t zoom_step) { scale_marks(marks_y, zoom_step, scale_y); }
+void Datafield::set_shift_scale_z(std::int32_t zoom_step) { scale_marks(marks_z, zoom_step, scale_z); }
+
+void Datafield::set_captions(const std::string& x, const std::string& y, const std::string& z) {
+    set_axis_caption(marks_x, x);
+    set_axis_caption(marks_y, y);
+    set_axis_caption(marks_z, z);
+}
+
+} // namespace tessaline

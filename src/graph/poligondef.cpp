@@ -1,0 +1,499 @@
+#include "poligondef.h"
+
+#include "cells.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace tessaline {
+
+namespace {
+
+double cross_from(const gl_point& p, const gl_point& q, const gl_point& c) {
+    return (static_cast<double>(q.x) - p.x) * (static_cast<double>(c.y) - p.y) -
+           (static_cast<double>(q.y) - p.y) * (static_cast<double>(c.x) - p.x);
+}
+
+// Bucket or cell index of a coordinate, clamped to 0 .. n - 1 (also for an
+// undefined quotient from a degenerate extent).
+std::int32_t clamped_index(double offset, double size, std::int32_t n) {
+    const double q = std::floor(offset / size);
+    if (!(q >= 0)) return 0;
+    if (!(q < n)) return n - 1;
+    return static_cast<std::int32_t>(q);
+}
+
+// Hoare quicksort over distance, pivot in the middle, done lazily: only the
+// parts that can reach a requested index are partitioned. Parts are disjoint,
+// so the order they are sorted in does not change where equal distances end.
+class lazy_distance_sort {
+public:
+    explicit lazy_distance_sort(std::vector<distance_idx>& list) : list_(list) {
+        if (list.size() > 1) pending_.push_back({0, static_cast<std::int32_t>(list.size()) - 1});
+    }
+    const distance_idx& at(std::int32_t k) {
+        while (!pending_.empty() && pending_.back().first <= k) {
+            auto [lo, hi] = pending_.back();
+            pending_.pop_back();
+            const double pivot = list_[(lo + hi) / 2].distance;
+            std::int32_t i = lo, j = hi;
+            do {
+                while (list_[i].distance < pivot) ++i;
+                while (list_[j].distance > pivot) --j;
+                if (i <= j) {
+                    std::swap(list_[i], list_[j]);
+                    ++i;
+                    --j;
+                }
+            } while (i <= j);
+            // Lower part on top, so the top always starts lowest.
+            if (i < hi) pending_.push_back({i, hi});
+            if (lo < j) pending_.push_back({lo, j});
+        }
+        return list_[k];
+    }
+
+private:
+    std::vector<distance_idx>& list_;
+    std::vector<std::pair<std::int32_t, std::int32_t>> pending_;
+};
+
+} // namespace
+
+poligondef::poligondef(std::int32_t point_count_, const gl_points_& points_, float max_x_,
+                       float min_x_, float max_y_, float min_y_)
+    : point_count(point_count_), points(points_), max_x(max_x_), min_x(min_x_), max_y(max_y_),
+      min_y(min_y_) {
+    const double w = static_cast<double>(max_x) - min_x, h = static_cast<double>(max_y) - min_y;
+    far_distance = std::sqrt(w * w + h * h) + 1000;
+}
+
+void poligondef::run() {
+    if (seed_triangle()) grow();
+}
+
+triangles poligondef::get_triangles() const {
+    triangles out(front.size());
+    for (size_t i = 0; i < front.size(); ++i)
+        out[i] = {front[i].corner[0], front[i].corner[1], front[i].corner[2]};
+    return out;
+}
+
+bool poligondef::seed_triangle() {
+    if (point_count < 3) return false;
+    const double cx = min_x + (static_cast<double>(max_x) - min_x) / 2;
+    const double cy = min_y + (static_cast<double>(max_y) - min_y) / 2;
+    std::vector<distance_idx> list(static_cast<size_t>(point_count));
+    for (std::int32_t id = 0; id < point_count; ++id) {
+        const double dx = cx - points[id].x, dy = cy - points[id].y;
+        list[id] = {id, std::sqrt(dx * dx + dy * dy)};
+    }
+    lazy_distance_sort sorted(list);
+    const std::int32_t first = sorted.at(0).id;
+    std::int32_t second = -1;
+    for (std::int32_t k = 1; k < point_count && second < 0; ++k)
+        if (!same_xy(points[sorted.at(k).id], points[first])) second = sorted.at(k).id;
+    if (second < 0) return false;
+    std::int32_t third = -1;
+    for (std::int32_t k = 2; k < point_count && third < 0; ++k) {
+        const gl_point& c = points[sorted.at(k).id];
+        if (!same_xy(c, points[first]) && !same_xy(c, points[second]) &&
+            !collinear_xy(points[first], points[second], c))
+            third = sorted.at(k).id;
+    }
+    if (third < 0) return false;
+    add_triangle(first, second, third);
+    return true;
+}
+
+void poligondef::add_triangle(std::int32_t a, std::int32_t b, std::int32_t c) {
+    // Stored clockwise: swap the last two when (a, b, c) turns the other way.
+    const gl_point &pa = points[a], &pb = points[b], &pc = points[c];
+    const double o = (static_cast<double>(pb.x) - pa.x) * (static_cast<double>(pa.y) - pc.y) -
+                     (static_cast<double>(pb.y) - pa.y) * (static_cast<double>(pa.x) - pc.x);
+    if (!(o >= 0)) std::swap(b, c);
+    front.push_back({{a, b, c}, 7});
+    count_edge(a, b);
+    count_edge(b, c);
+    count_edge(c, a);
+    if (!buckets.empty()) register_triangle(static_cast<std::int32_t>(front.size()) - 1);
+}
+
+// ---- edge hash -------------------------------------------------------------
+
+std::uint32_t poligondef::edge_slot(std::uint64_t key) const {
+    const std::uint64_t mask = edge_keys.size() - 1;
+    std::uint64_t h = key * 0x9E3779B97F4A7C15ull;
+    std::uint64_t slot = (h >> 20) & mask;
+    while (edge_keys[slot] != 0 && edge_keys[slot] != key) slot = (slot + 1) & mask;
+    return static_cast<std::uint32_t>(slot);
+}
+
+static std::uint64_t edge_key(std::int32_t a, std::int32_t b) {
+    // +1 keeps 0 free as the empty-slot marker.
+    const auto lo = static_cast<std::uint64_t>(std::min(a, b)) + 1;
+    const auto hi = static_cast<std::uint64_t>(std::max(a, b)) + 1;
+    return lo << 32 | hi;
+}
+
+void poligondef::count_edge(std::int32_t a, std::int32_t b) {
+    if ((edge_entries + 1) * 2 > edge_keys.size()) {
+        std::vector<std::uint64_t> old_keys = std::move(edge_keys);
+        std::vector<std::uint8_t> old_counts = std::move(edge_counts);
+        const size_t size = std::max<size_t>(1024, old_keys.size() * 2);
+        edge_keys.assign(size, 0);
+        edge_counts.assign(size, 0);
+        for (size_t i = 0; i < old_keys.size(); ++i)
+            if (old_keys[i] != 0) {
+                const auto slot = edge_slot(old_keys[i]);
+                edge_keys[slot] = old_keys[i];
+                edge_counts[slot] = old_counts[i];
+            }
+    }
+    const std::uint64_t key = edge_key(a, b);
+    const auto slot = edge_slot(key);
+    if (edge_keys[slot] == 0) {
+        edge_keys[slot] = key;
+        ++edge_entries;
+    }
+    if (edge_counts[slot] < 255) ++edge_counts[slot];
+}
+
+std::uint8_t poligondef::edge_use(std::int32_t a, std::int32_t b) const {
+    if (edge_keys.empty()) return 0;
+    const auto slot = edge_slot(edge_key(a, b));
+    return edge_keys[slot] == 0 ? 0 : edge_counts[slot];
+}
+
+void poligondef::close_shared_edges(std::int32_t i) {
+    front_triangle& t = front[i];
+    for (int j = 0; j < 3; ++j)
+        if ((t.open >> j & 1) && edge_use(t.corner[j], t.corner[(j + 1) % 3]) >= 2)
+            t.open &= static_cast<std::uint8_t>(~(1u << j));
+}
+
+// ---- point grid and hull ---------------------------------------------------
+
+void poligondef::build_point_grid() {
+    // Same side, cell size and refinement as the cell grid of the search, so
+    // that rings, clearances and the order ids come in are the same.
+    grid_size = initial_grid_size(points.size());
+    std::vector<std::int32_t> cell(points.size());
+    for (std::int32_t round = 1;; ++round) {
+        cell_width = static_cast<float>((static_cast<double>(max_x) - min_x) / grid_size);
+        cell_height = static_cast<float>((static_cast<double>(max_y) - min_y) / grid_size);
+        const size_t cell_count = static_cast<size_t>(grid_size) * grid_size;
+        cell_start.assign(cell_count + 1, 0);
+        for (size_t id = 0; id < points.size(); ++id) {
+            auto [col, row] = grid_cell_of(points[id].x, points[id].y, min_x, min_y, cell_width,
+                                           cell_height, grid_size);
+            cell[id] = col * grid_size + row;
+            ++cell_start[cell[id] + 1];
+        }
+        const std::int32_t largest = *std::max_element(cell_start.begin(), cell_start.end());
+        if (largest > max_points_per_cell && round < max_fill_rounds)
+            grid_size *= 2;
+        else
+            break;
+    }
+    for (size_t c = 1; c < cell_start.size(); ++c) cell_start[c] += cell_start[c - 1];
+    cell_ids.resize(points.size());
+    std::vector<std::int32_t> next(cell_start.begin(), cell_start.end() - 1);
+    for (size_t id = 0; id < points.size(); ++id)
+        cell_ids[next[cell[id]]++] = static_cast<std::int32_t>(id);
+
+    cell_bounds.assign((cell_start.size() - 1) * 4, 0);
+    for (size_t c = 0; c + 1 < cell_start.size(); ++c) {
+        if (cell_start[c] == cell_start[c + 1]) continue;
+        float x0 = INFINITY, x1 = -INFINITY, y0 = INFINITY, y1 = -INFINITY;
+        for (std::int32_t k = cell_start[c]; k < cell_start[c + 1]; ++k) {
+            const gl_point& p = points[cell_ids[k]];
+            x0 = std::min(x0, p.x);
+            x1 = std::max(x1, p.x);
+            y0 = std::min(y0, p.y);
+            y1 = std::max(y1, p.y);
+        }
+        cell_bounds[c * 4] = x0;
+        cell_bounds[c * 4 + 1] = x1;
+        cell_bounds[c * 4 + 2] = y0;
+        cell_bounds[c * 4 + 3] = y1;
+    }
+}
+
+void poligondef::build_hull() {
+    // Points inside the polygon of the eight extreme points cannot be hull
+    // corners; dropping them first keeps the sort small.
+    const double dirs[8][2] = {{1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1}};
+    std::int32_t extreme[8] = {};
+    double best[8];
+    std::fill(std::begin(best), std::end(best), -INFINITY);
+    for (std::int32_t id = 0; id < point_count; ++id)
+        for (int k = 0; k < 8; ++k) {
+            const double v = dirs[k][0] * points[id].x + dirs[k][1] * points[id].y;
+            if (v > best[k]) {
+                best[k] = v;
+                extreme[k] = id;
+            }
+        }
+    std::vector<gl_point> ring;
+    for (int k = 0; k < 8; ++k) {
+        const gl_point& p = points[extreme[k]];
+        if (ring.empty() || !same_xy(ring.back(), p)) ring.push_back(p);
+    }
+    while (ring.size() > 1 && same_xy(ring.front(), ring.back())) ring.pop_back();
+    const double span = (static_cast<double>(max_x) - min_x) + (static_cast<double>(max_y) - min_y);
+    std::vector<gl_point> rest;
+    for (const gl_point& p : points) {
+        bool inside = ring.size() >= 3;
+        for (size_t k = 0; inside && k < ring.size(); ++k) {
+            const gl_point& a = ring[k];
+            const gl_point& b = ring[(k + 1) % ring.size()];
+            inside = cross_from(a, b, p) > 1e-9 * span * span;
+        }
+        if (!inside) rest.push_back(p);
+    }
+    std::sort(rest.begin(), rest.end(), [](const gl_point& a, const gl_point& b) {
+        return a.x < b.x || (a.x == b.x && a.y < b.y);
+    });
+    hull.assign(rest.size() * 2, {});
+    size_t k = 0;
+    for (size_t i = 0; i < rest.size(); ++i) {
+        while (k >= 2 && cross_from(hull[k - 2], hull[k - 1], rest[i]) <= 0) --k;
+        hull[k++] = rest[i];
+    }
+    for (size_t i = rest.size() - 1, lower = k + 1; i-- > 0;) {
+        while (k >= lower && cross_from(hull[k - 2], hull[k - 1], rest[i]) <= 0) --k;
+        hull[k++] = rest[i];
+    }
+    hull.resize(k > 1 ? k - 1 : k);
+}
+
+void poligondef::outside_region(const gl_point& p, const gl_point& q, std::int32_t& c0,
+                                std::int32_t& c1, std::int32_t& r0, std::int32_t& r1) const {
+    // Every candidate lies in the hull and on the outer side of P->Q; take the
+    // bounds of that piece of the hull, with room for rounding.
+    const double ax = static_cast<double>(q.x) - p.x, ay = static_cast<double>(q.y) - p.y;
+    const double span = (static_cast<double>(max_x) - min_x) + (static_cast<double>(max_y) - min_y);
+    const double tol = 1e-12 * (std::fabs(ax) + std::fabs(ay)) * span;
+    double x0 = INFINITY, x1 = -INFINITY, y0 = INFINITY, y1 = -INFINITY;
+    auto take = [&](double x, double y) {
+        x0 = std::min(x0, x);
+        x1 = std::max(x1, x);
+        y0 = std::min(y0, y);
+        y1 = std::max(y1, y);
+    };
+    for (size_t k = 0; k < hull.size(); ++k) {
+        const gl_point& a = hull[k];
+        const gl_point& b = hull[(k + 1) % hull.size()];
+        const double ga = cross_from(p, q, a) + tol, gb = cross_from(p, q, b) + tol;
+        if (ga >= 0) take(a.x, a.y);
+        if ((ga >= 0) != (gb >= 0)) {
+            const double s = ga / (ga - gb);
+            take(a.x + s * (static_cast<double>(b.x) - a.x), a.y + s * (static_cast<double>(b.y) - a.y));
+        }
+    }
+    if (x0 > x1) { // nothing of the hull lies outside
+        c0 = r0 = 1;
+        c1 = r1 = 0;
+        return;
+    }
+    const double margin = 1e-9 * span;
+    auto lo = grid_cell_of(x0 - margin, y0 - margin, min_x, min_y, cell_width, cell_height, grid_size);
+    auto hi = grid_cell_of(x1 + margin, y1 + margin, min_x, min_y, cell_width, cell_height, grid_size);
+    c0 = std::max(0, lo.first - 1);
+    r0 = std::max(0, lo.second - 1);
+    c1 = std::min(grid_size - 1, hi.first + 1);
+    r1 = std::min(grid_size - 1, hi.second + 1);
+}
+
+bool poligondef::cell_may_be_outside(std::int32_t cell, const gl_point& p, double ax, double ay,
+                                     double tol) const {
+    if (cell_start[cell] == cell_start[cell + 1]) return false;
+    const float* b = &cell_bounds[static_cast<size_t>(cell) * 4];
+    // The cross product is linear in the point, so its largest value over the
+    // cell's bounds is at the corner picked by the signs of the edge.
+    const double x = ay > 0 ? b[0] : b[1];
+    const double y = ax > 0 ? b[3] : b[2];
+    return ax * (y - p.y) - ay * (x - p.x) > -tol;
+}
+
+// ---- triangle buckets and the crossing test ---------------------------------
+
+void poligondef::register_triangle(std::int32_t t) {
+    const front_triangle& tri = front[t];
+    double x0 = INFINITY, x1 = -INFINITY, y0 = INFINITY, y1 = -INFINITY;
+    for (std::int32_t c : tri.corner) {
+        x0 = std::min<double>(x0, points[c].x);
+        x1 = std::max<double>(x1, points[c].x);
+        y0 = std::min<double>(y0, points[c].y);
+        y1 = std::max<double>(y1, points[c].y);
+    }
+    const std::int32_t bx0 = clamped_index(x0 - min_x, bucket_width, bucket_size);
+    const std::int32_t bx1 = clamped_index(x1 - min_x, bucket_width, bucket_size);
+    const std::int32_t by0 = clamped_index(y0 - min_y, bucket_height, bucket_size);
+    const std::int32_t by1 = clamped_index(y1 - min_y, bucket_height, bucket_size);
+    for (std::int32_t bx = bx0; bx <= bx1; ++bx)
+        for (std::int32_t by = by0; by <= by1; ++by)
+            buckets[static_cast<size_t>(bx) * bucket_size + by].push_back(t);
+}
+
+bool poligondef::triangle_crosses(std::int32_t t, const gl_point& a, double d1x, double d1y) const {
+    const front_triangle& tri = front[t];
+    for (int j = 0; j < 3; ++j) {
+        const gl_point& s = points[tri.corner[j]];
+        const gl_point& e = points[tri.corner[(j + 1) % 3]];
+        const double d2x = static_cast<double>(e.x) - s.x, d2y = static_cast<double>(e.y) - s.y;
+        const double wx = static_cast<double>(s.x) - a.x, wy = static_cast<double>(s.y) - a.y;
+        const double den = d2x * d1y - d2y * d1x;
+        if (den == 0) continue;
+        const double t_ab = (d2x * wy - d2y * wx) / den;
+        const double u = (d1x * wy - d1y * wx) / den;
+        if (t_ab > 0 && t_ab < 0.99999 && u > 0 && u < 0.99999) return true;
+    }
+    return false;
+}
+
+bool poligondef::segment_free(const gl_point& a, const gl_point& b) {
+    const double d1x = static_cast<double>(b.x) - a.x, d1y = static_cast<double>(b.y) - a.y;
+    if (visited.size() < front.size()) visited.resize(front.size() * 2, 0);
+    if (++visit_stamp == 0) {
+        std::fill(visited.begin(), visited.end(), 0);
+        visit_stamp = 1;
+    }
+    // A crossing lies on the segment, so only buckets the segment passes
+    // (with a margin for rounding) can hold a crossing triangle.
+    const double margin = 1e-9 * (bucket_width + bucket_height) * bucket_size;
+    const double ax = a.x, ay = a.y, bx = b.x, by = b.y;
+    const std::int32_t row0 = clamped_index(std::min(ay, by) - margin - min_y, bucket_height, bucket_size);
+    const std::int32_t row1 = clamped_index(std::max(ay, by) + margin - min_y, bucket_height, bucket_size);
+    for (std::int32_t row = row0; row <= row1; ++row) {
+        double lo_x = std::min(ax, bx), hi_x = std::max(ax, bx);
+        if (d1y != 0 && row1 > row0) {
+            // The part of the segment inside this row's band.
+            const double band0 = min_y + row * bucket_height - margin;
+            const double band1 = min_y + (row + 1) * bucket_height + margin;
+            const double s0 = std::clamp((band0 - ay) / d1y, 0.0, 1.0);
+            const double s1 = std::clamp((band1 - ay) / d1y, 0.0, 1.0);
+            const double xa = ax + s0 * d1x, xb = ax + s1 * d1x;
+            lo_x = std::max(lo_x, std::min(xa, xb));
+            hi_x = std::min(hi_x, std::max(xa, xb));
+        }
+        const std::int32_t col0 = clamped_index(lo_x - margin - min_x, bucket_width, bucket_size);
+        const std::int32_t col1 = clamped_index(hi_x + margin - min_x, bucket_width, bucket_size);
+        for (std::int32_t col = col0; col <= col1; ++col)
+            for (std::int32_t t : buckets[static_cast<size_t>(col) * bucket_size + row]) {
+                if (visited[t] == visit_stamp) continue;
+                visited[t] = visit_stamp;
+                if (triangle_crosses(t, a, d1x, d1y)) return false;
+            }
+    }
+    return true;
+}
+
+// ---- growing ---------------------------------------------------------------
+
+void poligondef::grow() {
+    build_point_grid();
+    build_hull();
+    bucket_size = std::clamp<std::int32_t>(
+        static_cast<std::int32_t>(std::ceil(std::sqrt(point_count / 4.0))), 1, 2048);
+    bucket_width = (static_cast<double>(max_x) - min_x) / bucket_size;
+    bucket_height = (static_cast<double>(max_y) - min_y) / bucket_size;
+    buckets.assign(static_cast<size_t>(bucket_size) * bucket_size, {});
+    for (std::int32_t t = 0; t < static_cast<std::int32_t>(front.size()); ++t) register_triangle(t);
+
+    for (size_t i = 0; i < front.size(); ++i) {
+        close_shared_edges(static_cast<std::int32_t>(i));
+        for (int j = 0; j < 3; ++j) {
+            if (!(front[i].open >> j & 1)) continue;
+            const std::int32_t from = front[i].corner[j], to = front[i].corner[(j + 1) % 3];
+            const std::int32_t k = find_third_point(from, to);
+            if (k >= 0) add_triangle(to, from, k);
+        }
+    }
+    buckets.clear();
+    buckets.shrink_to_fit();
+}
+
+std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
+    const gl_point& p = points[from];
+    const gl_point& q = points[to];
+    const double mx = p.x + (static_cast<double>(q.x) - p.x) / 2;
+    const double my = p.y + (static_cast<double>(q.y) - p.y) / 2;
+    const double ax = static_cast<double>(q.x) - p.x, ay = static_cast<double>(q.y) - p.y;
+    const double span = (static_cast<double>(max_x) - min_x) + (static_cast<double>(max_y) - min_y);
+    const double tol = 1e-12 * (std::fabs(ax) + std::fabs(ay)) * span;
+    const std::int32_t n = grid_size;
+
+    std::int32_t best = -1;
+    double best_distance = far_distance;
+    auto [start_col, start_row] = grid_cell_of(mx, my, min_x, min_y, cell_width, cell_height, n);
+    std::int32_t c0 = start_col, c1 = start_col, r0 = start_row, r1 = start_row;
+    // Cells that can hold a candidate at all; the whole grid until narrowed.
+    std::int32_t rc0 = 0, rc1 = n - 1, rr0 = 0, rr1 = n - 1;
+
+    round_candidates.clear();
+    auto scan_cell = [&](std::int32_t col, std::int32_t row) {
+        const std::int32_t cell = col * n + row;
+        if (!cell_may_be_outside(cell, p, ax, ay, tol)) return;
+        for (std::int32_t k = cell_start[cell]; k < cell_start[cell + 1]; ++k) {
+            const std::int32_t id = cell_ids[k];
+            const gl_point& c = points[id];
+            if (!(cross_from(p, q, c) > 0)) continue;
+            const double dx = c.x - mx, dy = c.y - my;
+            const double d = std::sqrt(dx * dx + dy * dy);
+            if (d < best_distance) round_candidates.push_back({d, id});
+        }
+    };
+    // Within one round the nearest candidate wins, the first handed out among
+    // equals; testing in that order runs the crossing test only where it can
+    // decide the result.
+    auto settle_round = [&]() {
+        std::stable_sort(round_candidates.begin(), round_candidates.end(),
+                         [](const candidate& a, const candidate& b) { return a.distance < b.distance; });
+        for (const candidate& c : round_candidates) {
+            if (!(c.distance < best_distance)) break;
+            if (segment_free(p, points[c.id]) && segment_free(q, points[c.id])) {
+                best = c.id;
+                best_distance = c.distance;
+                break;
+            }
+        }
+        round_candidates.clear();
+    };
+    auto clearance = [&]() {
+        return grid_area_clearance(mx, my, c0, c1, r0, r1, n, max_x, min_x, max_y, min_y,
+                                   cell_width, cell_height);
+    };
+
+    scan_cell(start_col, start_row);
+    settle_round();
+    if (!(best_distance > clearance())) return best;
+    for (int round = 1;; ++round) {
+        if (c0 == 0 && r0 == 0 && c1 == n - 1 && r1 == n - 1) return best;
+        if (round == 3) outside_region(p, q, rc0, rc1, rr0, rr1);
+        if (round >= 3 && (rc0 > rc1 || (c0 <= rc0 && c1 >= rc1 && r0 <= rr0 && r1 >= rr1)))
+            return best; // every cell that could add a candidate has been searched
+        // The next ring in the order the search grid adds it, limited to the
+        // cells that can hold a candidate.
+        const std::int32_t col_lo = std::max({c0 - 1, 0, rc0}), col_hi = std::min({c1 + 1, n - 1, rc1});
+        if (r0 - 1 >= std::max(0, rr0))
+            for (std::int32_t col = col_lo; col <= col_hi; ++col) scan_cell(col, r0 - 1);
+        if (r1 + 1 <= std::min(n - 1, rr1))
+            for (std::int32_t col = col_lo; col <= col_hi; ++col) scan_cell(col, r1 + 1);
+        const std::int32_t row_lo = std::max(r0, rr0), row_hi = std::min(r1, rr1);
+        if (c0 - 1 >= std::max(0, rc0))
+            for (std::int32_t row = row_lo; row <= row_hi; ++row) scan_cell(c0 - 1, row);
+        if (c1 + 1 <= std::min(n - 1, rc1))
+            for (std::int32_t row = row_lo; row <= row_hi; ++row) scan_cell(c1 + 1, row);
+        c0 = std::max(c0 - 1, 0);
+        r0 = std::max(r0 - 1, 0);
+        c1 = std::min(c1 + 1, n - 1);
+        r1 = std::min(r1 + 1, n - 1);
+        settle_round();
+        if (best_distance <= clearance()) return best;
+    }
+}
+
+} // namespace tessaline

@@ -1,0 +1,157 @@
+// The fast face builder against the literal one on many kinds of point sets:
+// every face, its order and its corner order must be the same.
+#include "graph/poligondef.h"
+#include "reference/reference_poligondef.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+using namespace tessaline;
+
+namespace {
+
+struct extent {
+    float max_x, min_x, max_y, min_y;
+};
+
+extent extent_of(const gl_points_& pts) {
+    extent e{pts[0].x, pts[0].x, pts[0].y, pts[0].y};
+    for (const auto& p : pts) {
+        e.max_x = std::max(e.max_x, p.x);
+        e.min_x = std::min(e.min_x, p.x);
+        e.max_y = std::max(e.max_y, p.y);
+        e.min_y = std::min(e.min_y, p.y);
+    }
+    return e;
+}
+
+void expect_same_faces(const gl_points_& pts, const std::string& what) {
+    if (pts.empty()) return;
+    const extent e = extent_of(pts);
+    const auto n = static_cast<std::int32_t>(pts.size());
+    poligondef fast(n, pts, e.max_x, e.min_x, e.max_y, e.min_y);
+    fast.run();
+    reference::poligondef slow(n, pts, e.max_x, e.min_x, e.max_y, e.min_y);
+    slow.run();
+    const triangles a = fast.get_triangles(), b = slow.get_triangles();
+    ASSERT_EQ(a.size(), b.size()) << what;
+    for (size_t i = 0; i < a.size(); ++i)
+        ASSERT_EQ(a[i], b[i]) << what << ": face " << i << " of " << a.size();
+}
+
+enum class shape { uniform, clustered, lattice, jittered_lattice, duplicates, collinear_runs,
+                   ties, tiny, huge, flat_x, flat_y, ring };
+
+gl_points_ make(shape s, int n, std::mt19937_64& rng) {
+    std::uniform_real_distribution<float> u(-1, 1);
+    gl_points_ pts;
+    const int side = std::max(2, static_cast<int>(std::sqrt(static_cast<double>(n))));
+    switch (s) {
+    case shape::uniform:
+        for (int i = 0; i < n; ++i) pts.push_back({u(rng), u(rng), u(rng)});
+        break;
+    case shape::clustered: {
+        std::normal_distribution<float> g(0, 0.03f);
+        std::vector<gl_point> centres(1 + n / 200);
+        for (auto& c : centres) c = {u(rng) * 0.8f, u(rng) * 0.8f, 0};
+        for (int i = 0; i < n; ++i) {
+            const auto& c = centres[static_cast<size_t>(i) % centres.size()];
+            pts.push_back({c.x + g(rng), c.y + g(rng), u(rng)});
+        }
+        break;
+    }
+    case shape::lattice:
+    case shape::jittered_lattice: {
+        std::uniform_real_distribution<float> j(-0.3f, 0.3f);
+        for (int i = 0; i < side; ++i)
+            for (int k = 0; k < side; ++k) {
+                float x = static_cast<float>(i), y = static_cast<float>(k);
+                if (s == shape::jittered_lattice) {
+                    x += j(rng);
+                    y += j(rng);
+                }
+                pts.push_back({x / side, y / side, u(rng)});
+            }
+        break;
+    }
+    case shape::duplicates: {
+        std::uniform_int_distribution<int> pick(0, std::max(1, n / 5));
+        for (int i = 0; i < n; ++i) {
+            const int k = pick(rng);
+            pts.push_back({static_cast<float>(k % 13) / 13, static_cast<float>(k / 13) / 7, u(rng)});
+        }
+        break;
+    }
+    case shape::collinear_runs:
+        for (int i = 0; i < n; ++i) {
+            const int run = i % 7;
+            const float t = u(rng);
+            pts.push_back({t, run * 0.25f - 0.75f + (run % 2 ? t * 0.5f : 0), u(rng)});
+        }
+        break;
+    case shape::ties:
+        // Points on circles around the centre: equal distances everywhere.
+        for (int i = 0; i < n; ++i) {
+            const int ring = 1 + i % 5;
+            const double a = (i / 5) * 2 * M_PI / std::max(1, n / 5);
+            pts.push_back({static_cast<float>(ring * std::cos(a) / 5),
+                           static_cast<float>(ring * std::sin(a) / 5), 0});
+        }
+        for (int i = 0; i < n / 4; ++i) pts.push_back({(i % 4) * 0.5f - 0.75f, (i / 4 % 4) * 0.5f - 0.75f, 0});
+        break;
+    case shape::tiny:
+        for (int i = 0; i < n; ++i) pts.push_back({1 - u(rng) * 1e-6f, 1 - u(rng) * 1e-6f, 0});
+        break;
+    case shape::huge: {
+        std::uniform_real_distribution<float> w(-1e30f, 1e30f);
+        for (int i = 0; i < n; ++i) pts.push_back({w(rng), w(rng), 0});
+        break;
+    }
+    case shape::flat_x:
+        for (int i = 0; i < n; ++i) pts.push_back({u(rng) * (i % 2 ? 1e-30f : 1e-3f), u(rng), 0});
+        break;
+    case shape::flat_y:
+        for (int i = 0; i < n; ++i) pts.push_back({u(rng), (i % 3) * 1e-7f, 0});
+        break;
+    case shape::ring:
+        for (int i = 0; i < n; ++i) {
+            const double a = u(rng) * M_PI;
+            const double r = 0.9 + 0.1 * u(rng);
+            pts.push_back({static_cast<float>(r * std::cos(a)), static_cast<float>(r * std::sin(a)), 0});
+        }
+        break;
+    }
+    std::shuffle(pts.begin(), pts.end(), rng);
+    return pts;
+}
+
+class FacesMatchReference : public ::testing::TestWithParam<shape> {};
+
+TEST_P(FacesMatchReference, ManySizes) {
+    std::mt19937_64 rng(static_cast<unsigned>(GetParam()) * 7919 + 1);
+    // The reference is quadratic: many small sets, a few of a few thousand.
+    const int sizes[] = {0, 1, 2, 3, 4, 5, 7, 10, 20, 21, 50, 81, 100, 181, 300, 700, 3000};
+    int sets = 0;
+    for (int round = 0; round < 14; ++round)
+        for (int n : sizes) {
+            if ((n >= 700 && round % 7 != 0) || (n >= 3000 && round != 0)) continue;
+            auto pts = make(GetParam(), n, rng);
+            expect_same_faces(pts, "shape " + std::to_string(static_cast<int>(GetParam())) +
+                                       " n=" + std::to_string(pts.size()) + " round " +
+                                       std::to_string(round));
+            if (HasFatalFailure()) return;
+            ++sets;
+        }
+    EXPECT_GT(sets, 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, FacesMatchReference,
+                         ::testing::Values(shape::uniform, shape::clustered, shape::lattice,
+                                           shape::jittered_lattice, shape::duplicates,
+                                           shape::collinear_runs, shape::ties, shape::tiny,
+                                           shape::huge, shape::flat_x, shape::flat_y, shape::ring));
+
+} // namespace
