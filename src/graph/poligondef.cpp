@@ -336,6 +336,7 @@ void poligondef::register_triangle(std::int32_t t) {
         y0 = std::min<double>(y0, xy[c].y);
         y1 = std::max<double>(y1, xy[c].y);
     }
+    if (tested.size() < 2 * front.size()) tested.resize(4 * front.size(), 0);
     const bucket_entry entry{static_cast<float>(x0), static_cast<float>(x1), static_cast<float>(y0),
                              static_cast<float>(y1), t};
     const std::int32_t bx0 = clamped_index(x0 - min_x, bucket_width, bucket_size);
@@ -357,25 +358,25 @@ bool poligondef::triangle_crosses(std::int32_t t, const vector_2d& a, double d1x
         const double wx = static_cast<double>(s.x) - a.x, wy = static_cast<double>(s.y) - a.y;
         side[k] = d1x * wy - d1y * wx;
     }
-    // No edge can cross a line that all three corners lie clearly on one side
-    // of; the margin covers rounding of the products.
+    // An edge crosses the segment's line only between corners on opposite
+    // sides; the margin covers rounding of the products.
     const double tol = 1e-12 * (std::fabs(d1x) + std::fabs(d1y)) * side_scale;
-    if ((side[0] > tol && side[1] > tol && side[2] > tol) ||
-        (side[0] < -tol && side[1] < -tol && side[2] < -tol))
-        return false;
     for (int j = 0; j < 3; ++j) {
+        const int k = j == 2 ? 0 : j + 1;
+        const double num_u = side[j];
+        if (num_u == 0 || (num_u > tol && side[k] > tol) || (num_u < -tol && side[k] < -tol))
+            continue;
         const vector_2d& s = xy[tri.corner[j]];
-        const vector_2d& e = xy[tri.corner[j == 2 ? 0 : j + 1]];
+        const vector_2d& e = xy[tri.corner[k]];
         const double d2x = static_cast<double>(e.x) - s.x, d2y = static_cast<double>(e.y) - s.y;
         const double wx = static_cast<double>(s.x) - a.x, wy = static_cast<double>(s.y) - a.y;
         const double den = d2x * d1y - d2y * d1x;
         if (den == 0) continue;
         const double num_t = d2x * wy - d2y * wx;
-        const double num_u = side[j];
         // Both parameters must be positive; the signs decide that without
-        // dividing, and most edges fail here.
+        // dividing.
         if (std::signbit(num_t) != std::signbit(den) || std::signbit(num_u) != std::signbit(den) ||
-            num_t == 0 || num_u == 0)
+            num_t == 0)
             continue;
         const double t_ab = num_t / den;
         const double u = num_u / den;
@@ -398,15 +399,18 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
                        std::min(ay, cy) - margin, std::max(ay, cy) + margin};
     };
     const segment segs[2] = {make(p), make(q)};
-    tested.clear();
+    if (++test_stamp == 0) {
+        std::fill(tested.begin(), tested.end(), 0);
+        test_stamp = 1;
+    }
     auto test_bucket = [&](std::int32_t col, std::int32_t row) {
         for (const bucket_entry& box : buckets[static_cast<size_t>(col) * bucket_size + row]) {
             for (const segment& sg : segs) {
                 if (box.x0 > sg.x1 || box.x1 < sg.x0 || box.y0 > sg.y1 || box.y1 < sg.y0) continue;
                 // A triangle sits in several buckets; test it once per segment.
-                const std::int64_t key = static_cast<std::int64_t>(box.t) * 2 + (&sg - segs);
-                if (std::find(tested.begin(), tested.end(), key) != tested.end()) continue;
-                tested.push_back(key);
+                std::uint32_t& seen = tested[static_cast<size_t>(box.t) * 2 + static_cast<size_t>(&sg - segs)];
+                if (seen == test_stamp) continue;
+                seen = test_stamp;
                 if (triangle_crosses(box.t, *sg.a, sg.dx, sg.dy)) return true;
             }
         }

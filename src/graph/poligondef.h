@@ -76,7 +76,9 @@ private:
         std::int32_t t;
     };
     std::vector<std::vector<bucket_entry>> buckets;
-    std::vector<std::int64_t> tested; // triangle and segment pairs of one crossing test
+    // Per triangle and segment: the crossing test that looked at it last.
+    std::vector<std::uint32_t> tested;
+    std::uint32_t test_stamp = 0;
 
     static constexpr int edge_row = 8;
     std::vector<std::int32_t> edge_to; // edge_row slots per lower point: the other point or -1
