@@ -336,9 +336,12 @@ void poligondef::register_triangle(std::int32_t t) {
         y0 = std::min<double>(y0, xy[c].y);
         y1 = std::max<double>(y1, xy[c].y);
     }
-    if (tested.size() < 2 * front.size()) tested.resize(4 * front.size(), 0);
-    const bucket_entry entry{static_cast<float>(x0), static_cast<float>(x1), static_cast<float>(y0),
-                             static_cast<float>(y1), t};
+    const bucket_entry entry{static_cast<float>(x0),
+                             static_cast<float>(x1),
+                             static_cast<float>(y0),
+                             static_cast<float>(y1),
+                             t,
+                             {tri.corner[0], tri.corner[1], tri.corner[2]}};
     const std::int32_t bx0 = clamped_index(x0 - min_x, bucket_width, bucket_size);
     const std::int32_t bx1 = clamped_index(x1 - min_x, bucket_width, bucket_size);
     const std::int32_t by0 = clamped_index(y0 - min_y, bucket_height, bucket_size);
@@ -348,13 +351,13 @@ void poligondef::register_triangle(std::int32_t t) {
             buckets[static_cast<size_t>(bx) * bucket_size + by].push_back(entry);
 }
 
-bool poligondef::triangle_crosses(std::int32_t t, const vector_2d& a, double d1x, double d1y) const {
-    const front_triangle& tri = front[t];
+bool poligondef::triangle_crosses(const std::int32_t* corner, const vector_2d& a, double d1x,
+                                  double d1y) const {
     // Side of each corner against the segment's line; it is also the
     // numerator of the crossing parameter along the edge starting there.
     double side[3];
     for (int k = 0; k < 3; ++k) {
-        const vector_2d& s = xy[tri.corner[k]];
+        const vector_2d& s = xy[corner[k]];
         const double wx = static_cast<double>(s.x) - a.x, wy = static_cast<double>(s.y) - a.y;
         side[k] = d1x * wy - d1y * wx;
     }
@@ -366,8 +369,8 @@ bool poligondef::triangle_crosses(std::int32_t t, const vector_2d& a, double d1x
         const double num_u = side[j];
         if (num_u == 0 || (num_u > tol && side[k] > tol) || (num_u < -tol && side[k] < -tol))
             continue;
-        const vector_2d& s = xy[tri.corner[j]];
-        const vector_2d& e = xy[tri.corner[k]];
+        const vector_2d& s = xy[corner[j]];
+        const vector_2d& e = xy[corner[k]];
         const double d2x = static_cast<double>(e.x) - s.x, d2y = static_cast<double>(e.y) - s.y;
         const double wx = static_cast<double>(s.x) - a.x, wy = static_cast<double>(s.y) - a.y;
         const double den = d2x * d1y - d2y * d1x;
@@ -399,19 +402,30 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
                        std::min(ay, cy) - margin, std::max(ay, cy) + margin};
     };
     const segment segs[2] = {make(p), make(q)};
-    if (++test_stamp == 0) {
-        std::fill(tested.begin(), tested.end(), 0);
-        test_stamp = 1;
-    }
+    // A triangle sits in several buckets; a small set of the ones already
+    // tested keeps that local (no table per triangle to touch).
+    std::int32_t seen[2][64];
+    std::fill(&seen[0][0], &seen[0][0] + 128, -1);
     auto test_bucket = [&](std::int32_t col, std::int32_t row) {
         for (const bucket_entry& box : buckets[static_cast<size_t>(col) * bucket_size + row]) {
             for (const segment& sg : segs) {
                 if (box.x0 > sg.x1 || box.x1 < sg.x0 || box.y0 > sg.y1 || box.y1 < sg.y0) continue;
-                // A triangle sits in several buckets; test it once per segment.
-                std::uint32_t& seen = tested[static_cast<size_t>(box.t) * 2 + static_cast<size_t>(&sg - segs)];
-                if (seen == test_stamp) continue;
-                seen = test_stamp;
-                if (triangle_crosses(box.t, *sg.a, sg.dx, sg.dy)) return true;
+                std::int32_t* set = seen[&sg - segs];
+                std::uint32_t slot = static_cast<std::uint32_t>(box.t) * 2654435761u >> 26;
+                bool done = false;
+                for (int probe = 0; probe < 64; ++probe, slot = (slot + 1) & 63) {
+                    if (set[slot] == box.t) {
+                        done = true;
+                        break;
+                    }
+                    if (set[slot] < 0) {
+                        set[slot] = box.t;
+                        break;
+                    }
+                }
+                // A full set only means a triangle may be tested twice.
+                if (done) continue;
+                if (triangle_crosses(box.corner, *sg.a, sg.dx, sg.dy)) return true;
             }
         }
         return false;
@@ -460,7 +474,7 @@ void poligondef::grow() {
     build_point_grid();
     build_hull();
     bucket_size = std::clamp<std::int32_t>(
-        static_cast<std::int32_t>(std::ceil(std::sqrt(point_count / 4.0))), 1, 2048);
+        static_cast<std::int32_t>(std::ceil(std::sqrt(point_count / 8.0))), 1, 2048);
     side_scale = (static_cast<double>(max_x) - min_x) + (static_cast<double>(max_y) - min_y);
     bucket_width = (static_cast<double>(max_x) - min_x) / bucket_size;
     bucket_height = (static_cast<double>(max_y) - min_y) / bucket_size;
