@@ -5,7 +5,7 @@ set -eu
 
 packages="
 cmake g++ make pkg-config
-qt6-base-dev libqt6opengl6-dev
+qt6-base-dev libqt6opengl6-dev libqt6svg6
 libgl-dev libglu1-mesa-dev libegl-dev libegl1-mesa-dev libgl1-mesa-dri
 libfreetype-dev libfontconfig-dev fonts-dejavu-core
 zlib1g-dev libpng-dev

@@ -1,0 +1,259 @@
+// The main window: the 3-D view in the centre, the tool bars above it, the
+// settings column on the right. It owns the settings store, the data field
+// and the screen, keeps the step counters of the settings column, and turns
+// every control's change into calls on the data field and the scene followed
+// by one redraw.
+#pragma once
+
+#include "graph/datafield.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class QAction;
+class QFileDialog;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QRadioButton;
+class QScrollArea;
+class QSplitter;
+class QToolBar;
+class QToolButton;
+
+namespace tessaline {
+
+class chemistry;
+struct graph_read;
+class color_button;
+class space;
+class TOpenGLScreen;
+class view_panel;
+
+// Caps of the step counters (the data field has its own, wider ones). A value
+// read from a graph file is brought into the same range.
+// Seven steps make the marks ~100 times denser; ten steps coarser no axis has
+// a mark left.
+inline constexpr std::int32_t max_marks_step = 7;
+inline constexpr std::int32_t min_marks_step = -10;
+// 1.2^25 ~ 95 and 0.8^25 ~ 0.004: an axis far beyond the view or a dot.
+inline constexpr std::int32_t max_zoom_step = 25;
+// 1.2^15 ~ 15: labels longer than the axes; 0.8^15 ~ 0.035: below a pixel.
+inline constexpr std::int32_t max_font_zoom_step = 15;
+inline constexpr std::int32_t min_point_size = 1;
+// Drivers draw no larger points anyway; the cap keeps the counter finite.
+inline constexpr std::int32_t max_point_size = 64;
+inline constexpr std::int32_t start_point_size = 7;
+
+// One axis group box's controls.
+struct axis_controls {
+    QGroupBox* settings = nullptr;
+    QLineEdit* caption_ed = nullptr;
+    QRadioButton* t_shift_false_rb = nullptr;
+    QRadioButton* t_shift_true_rb = nullptr;
+    QRadioButton* t_turn_false_rb = nullptr;
+    QRadioButton* t_turn_true_rb = nullptr;
+    QRadioButton* t_inv_false_rb = nullptr;
+    QRadioButton* t_inv_true_rb = nullptr;
+    QRadioButton* t_overturn_false_rb = nullptr;
+    QRadioButton* t_overturn_true_rb = nullptr;
+    QToolButton* shift_marks_minus_btn = nullptr;
+    QToolButton* shift_marks_plus_btn = nullptr;
+    QToolButton* shift_marks_reset_btn = nullptr;
+    QToolButton* scale_minus_btn = nullptr;
+    QToolButton* scale_plus_btn = nullptr;
+    QToolButton* scale_reset_btn = nullptr;
+};
+
+class TFMain : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit TFMain(QWidget* parent = nullptr);
+    ~TFMain() override;
+
+    // The end of start-up, once the window is shown and the view has its
+    // context: opens the graph file named on the command line, if any, and
+    // draws the first frame. A failing file is reported and the window stays.
+    void open_start_file(const QString& path);
+
+    // Asks for one whole new frame of the view.
+    void redraw();
+
+    // Send the controls' states to the scene or the data field; none redraws.
+    void apply_t_shift();
+    void apply_t_turn();
+    void apply_t_inv();
+    void apply_t_overturn();
+    void apply_graph_mode();
+    void apply_axis_captions();
+    void apply_font_color();
+
+    // Each returns an error text for the user, empty on success.
+    QString save_graph_file(const QString& path);
+    QString open_graph_file(const QString& path);
+    QString save_snapshot(const QString& path);
+
+    // The scene, or null while the view has no context.
+    space* scene();
+
+    // Handlers of the commands; the menu twins skip the final redraw.
+    void save_btnClick();
+    void Save1Click();
+    void load_btnClick();
+    void Open1Click();
+    void shoot_btnClick();
+    void About1Click();
+
+    // Settings column (the axis is 0, 1, 2 for X, Y, Z).
+    void shift_marks_btnClick(int axis, int change);
+    void shift_marks_reset_btnClick(int axis);
+    void scale_btnClick(int axis, int change);
+    void scale_reset_btnClick(int axis);
+    void font_zoom_btnClick(int change);
+    void font_zoom_reset_btnClick();
+    void graph_points_btnClick();
+    void graph_lines_btnClick();
+    void graph_poligones_btnClick();
+    void point_size_btnClick(int change);
+    void point_size_reset_btnClick();
+    void Points1Click();
+    void Lines1Click();
+    void Pligones1Click();
+
+    // Navigation.
+    void space_panelMouseDown(QPointF position);
+    void space_panelMouseMove(QPointF position);
+    void space_panelMouseUp();
+    void space_panelDblClick();
+    void space_panelResize();
+    void MouseWheelDown();
+    void MouseWheelUp();
+    void mode_buttonClick(QToolButton* button);
+    void ResetButtonClick();
+    void V1Click();
+    void Move1Click();
+    void Zoom1Click();
+    void Reset1Click();
+
+    // References to one axis' counters.
+    std::int32_t& marks_step(int axis);
+    std::int32_t& zoom_step(int axis);
+
+    bool screen_ready = false;
+    float last_mouse_x = 0;
+    float last_mouse_y = 0;
+    bool mouse_down = false;
+    std::int32_t marks_step_x = 0, marks_step_y = 0, marks_step_z = 0;
+    std::int32_t zoom_step_x = 0, zoom_step_y = 0, zoom_step_z = 0;
+    std::int32_t font_zoom_step = 0;
+    std::int32_t point_size = start_point_size;
+    std::unique_ptr<TOpenGLScreen> screen;
+    QString product_name;
+    QString company_name;
+    QString site_address;
+    QString program_version;
+    std::unique_ptr<chemistry> settings;
+    std::unique_ptr<Datafield> datafield;
+    data_points_ imported_points;
+    // How many frames were asked for; the view draws the latest state once.
+    int redraw_requests = 0;
+
+    // Controls, named as their objectName.
+    QStatusBar* StatusBar1 = nullptr;
+    QScrollArea* settings_sbx = nullptr;
+    QWidget* TitleSettingPanel = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QWidget* center_panel = nullptr;
+    view_panel* space_panel = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QToolBar* ToolBar2 = nullptr;
+    QToolBar* ToolBar3 = nullptr;
+    QToolBar* ToolBar4 = nullptr;
+    QToolButton* excel_xyz_btn = nullptr;
+    QToolButton* save_btn = nullptr;
+    QToolButton* load_btn = nullptr;
+    QToolButton* RotateModeButton = nullptr;
+    QToolButton* MoveModeButton = nullptr;
+    QToolButton* ZoomModeButton = nullptr;
+    QToolButton* ResetButton = nullptr;
+    QToolButton* shoot_btn = nullptr;
+    QToolButton* graph_poligones_btn = nullptr;
+    QToolButton* graph_lines_btn = nullptr;
+    QToolButton* graph_points_btn = nullptr;
+    QToolButton* point_size_minus_btn = nullptr;
+    QToolButton* point_size_plus_btn = nullptr;
+    QToolButton* point_size_reset_btn = nullptr;
+    QGroupBox* FontSettings = nullptr;
+    QToolButton* font_zoom_minus_btn = nullptr;
+    QToolButton* font_zoom_plus_btn = nullptr;
+    QToolButton* font_zoom_reset_btn = nullptr;
+    color_button* font_color_btn = nullptr;
+    std::array<axis_controls, 3> axes;
+
+    QMenuBar* MainMenu1 = nullptr;
+    QAction* DataImport1 = nullptr;
+    QAction* Save1 = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QAction* V1 = nullptr;
+    QAction* Move1 = nullptr;
+    QAction* Zoom1 = nullptr;
+    QAction* Reset1 = nullptr;
+    QAction* MakeSnapshoot1 = nullptr;
+    QAction* Points1 = nullptr;
+    QAction* Lines1 = nullptr;
+    QAction* Pligones1 = nullptr;
+    QAction* About1 = nullptr;
+
+    QFileDialog* xyz_save_dialog = nullptr;
+    QFileDialog* xyz_open_dialog = nullptr;
+    QFileDialog* snapshot_save_dialog = nullptr;
+
+  signals:
+    // The import command (tool bar and File menu); the import window connects here.
+    void import_requested();
+
+  protected:
+    void wheelEvent(QWheelEvent* event) override;
+
+  private:
+    void build_menus();
+    void build_tool_bars();
+    void build_settings_column();
+    QGroupBox* build_font_settings();
+    QGroupBox* build_axis_settings(int axis);
+    void build_dialogs();
+    void connect_settings_column();
+    void connect_navigation();
+
+    void create_screen();
+    void drop_screen();
+    // Everything the scene keeps, from the counters and controls: for a new
+    // screen, or after the context was lost.
+    void apply_all_to_scene();
+    void apply_point_size_enabling();
+    void apply_axis_zoom();
+    // Runs a file dialog; the chosen path, or empty when cancelled.
+    QString choose_path(QFileDialog* dialog);
+    void apply_view_settings(const graph_read& read);
+    // Places every axis' marks and caption for the axis' zoom step.
+    void place_marks();
+    bool save_command();
+    bool open_command();
+
+    // Wheel angle not yet a whole notch (touchpads send small steps).
+    int wheel_rest_ = 0;
+};
+
+// Brings a step counter read from a file into its cap.
+std::int32_t capped_marks_step(std::int32_t step);
+std::int32_t capped_zoom_step(std::int32_t step);
+std::int32_t capped_font_zoom_step(std::int32_t step);
+std::int32_t capped_point_size(std::int32_t size);
+
+} // namespace tessaline

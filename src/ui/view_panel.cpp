@@ -1,0 +1,85 @@
+#include "view_panel.h"
+
+#include <QMouseEvent>
+#include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+#include <QOpenGLFunctions>
+
+#include <cmath>
+
+namespace tessaline {
+
+view_panel::view_panel(QWidget* parent) : QOpenGLWidget(parent) {
+    // Hover picking needs moves without a button held.
+    setMouseTracking(true);
+    // Whole frames are drawn every time; nothing needs to survive between them.
+    setUpdateBehavior(QOpenGLWidget::NoPartialUpdate);
+}
+
+view_panel::~view_panel() {
+    // The id framebuffer belongs to this widget's context.
+    if (id_picture_ && context()) {
+        makeCurrent();
+        id_picture_.reset();
+        doneCurrent();
+    }
+}
+
+pixel_size view_panel::device_size() const {
+    const qreal ratio = devicePixelRatioF();
+    return {static_cast<int>(std::lround(width() * ratio)),
+            static_cast<int>(std::lround(height() * ratio))};
+}
+
+void view_panel::bind_target(render_target target) {
+    QOpenGLFunctions* gl = context()->functions();
+    if (target == render_target::frame) {
+        gl->glBindFramebuffer(GL_FRAMEBUFFER, defaultFramebufferObject());
+        return;
+    }
+    const pixel_size s = device_size();
+    const QSize wanted(std::max(s.width, 1), std::max(s.height, 1));
+    if (!id_picture_ || id_picture_->size() != wanted) {
+        QOpenGLFramebufferObjectFormat format;
+        format.setAttachment(QOpenGLFramebufferObject::Depth);
+        id_picture_ = std::make_unique<QOpenGLFramebufferObject>(wanted, format);
+    }
+    id_picture_->bind();
+}
+
+QPoint view_panel::device_point(QPointF logical) const {
+    const qreal ratio = devicePixelRatioF();
+    return {static_cast<int>(std::floor(logical.x() * ratio)),
+            static_cast<int>(std::floor(logical.y() * ratio))};
+}
+
+void view_panel::initializeGL() {
+    // A context can be replaced (the widget moved to another top-level window);
+    // whatever was built in the old one is gone with it.
+    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
+        makeCurrent();
+        id_picture_.reset();
+        emit context_lost();
+        doneCurrent();
+    });
+    emit context_ready();
+}
+
+void view_panel::resizeGL(int, int) { emit resized(); }
+
+void view_panel::paintGL() { emit painting(); }
+
+void view_panel::mousePressEvent(QMouseEvent* event) { emit pressed(event->position()); }
+
+void view_panel::mouseMoveEvent(QMouseEvent* event) { emit moved(event->position()); }
+
+void view_panel::mouseReleaseEvent(QMouseEvent*) { emit released(); }
+
+void view_panel::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The double-click is told first, then the second press is a press like
+    // any other: a double-click on a point leaves it selected.
+    if (event->button() == Qt::LeftButton) emit double_clicked(event->position());
+    emit pressed(event->position());
+}
+
+} // namespace tessaline
