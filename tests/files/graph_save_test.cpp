@@ -4,6 +4,7 @@
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,9 +25,10 @@ std::vector<std::string> folder_entries(const fs::path& folder) {
 
 // Saves as a user without write access to `folder`: as root, in a child
 // process that has given up its privileges; otherwise with the folder made
-// read-only. Returns the error text of the save.
-std::string save_without_write_access(const fs::path& folder, const fs::path& target,
-                                      const graph_document& graph) {
+// read-only. Returns the error text of the save, or nothing when root cannot
+// give up its privileges here (a user namespace without that user).
+std::optional<std::string> save_without_write_access(const fs::path& folder, const fs::path& target,
+                                                     const graph_document& graph) {
     ::chmod(folder.c_str(), 0555);
     if (::geteuid() != 0) return save_graph_file(target, graph, "v", '.').error;
     int pipe_ends[2];
@@ -47,6 +49,7 @@ std::string save_without_write_access(const fs::path& folder, const fs::path& ta
     ::close(pipe_ends[0]);
     int status = 0;
     ::waitpid(child, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 3) return std::nullopt;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "the child failed";
     return error;
 }
@@ -74,11 +77,12 @@ TEST(GraphSave, ReadOnlyFolderLeavesTheOldFileIntact) {
     temp_folder folder;
     const fs::path target = folder / "graph.xyz";
     write_text(target, "the user's previous graph");
-    const std::string error =
+    const std::optional<std::string> error =
         save_without_write_access(folder.path(), target, random_graph(50, 20, 1));
-    EXPECT_NE(error.find("Cannot save \"" + target.string() + "\": Permission denied."),
+    if (!error) GTEST_SKIP() << "cannot give up root's privileges here";
+    EXPECT_NE(error->find("Cannot save \"" + target.string() + "\": Permission denied."),
               std::string::npos)
-        << error;
+        << *error;
     EXPECT_EQ(file_text(target), "the user's previous graph");
     EXPECT_EQ(folder_entries(folder.path()), std::vector<std::string>{"graph.xyz"});
 }
