@@ -17,13 +17,13 @@
 namespace tessaline {
 
 class poligondef {
-public:
+  public:
     poligondef(std::int32_t point_count, const gl_points_& points, float max_x, float min_x,
                float max_y, float min_y);
     void run();
     triangles get_triangles() const;
 
-private:
+  private:
     struct front_triangle {
         std::int32_t corner[3];
         std::uint8_t open; // bit j: edge j (corner j -> corner j+1) not yet shared
@@ -78,7 +78,6 @@ private:
         std::int32_t corner[3]; // kept here so the test touches no other table
     };
     std::vector<std::vector<bucket_entry>> buckets;
-
 
     static constexpr int edge_row = 8;
     std::vector<std::int32_t> edge_to; // edge_row slots per lower point: the other point or -1

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QIcon>
 #include <QSurfaceFormat>
 
 // The icons live in a static library; nothing would pull them in otherwise.
@@ -31,10 +33,10 @@ void set_default_surface_format() {
 
 void set_application_identity(QCoreApplication& app) {
     load_ui_resources();
-    app.setOrganizationName(company_name());
-    app.setApplicationName(product_name());
-    app.setApplicationVersion(program_version());
-    QGuiApplication::setApplicationDisplayName(product_name());
+    app.setOrganizationName(product::company());
+    app.setApplicationName(product::name());
+    app.setApplicationVersion(product::version());
+    QGuiApplication::setApplicationDisplayName(product::name());
     QGuiApplication::setDesktopFileName(QStringLiteral("tessaline"));
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tessaline.svg")));
 }
@@ -58,12 +60,17 @@ command_line parse_command_line(const QStringList& arguments) {
     }
     if (parser.isSet(help)) {
         result.exit = true;
-        result.output = parser.helpText();
+        // Named as it was called, not by the full path Qt would give.
+        const QString program = arguments.isEmpty() ? QStringLiteral("tessaline")
+                                                     : QFileInfo(arguments.first()).fileName();
+        const QString text = parser.helpText();
+        result.output = QStringLiteral("Usage: %1 [options] [file]").arg(program) +
+                        text.mid(text.indexOf(QLatin1Char('\n')));
         return result;
     }
     if (parser.isSet(version)) {
         result.exit = true;
-        result.output = product_name() + QLatin1Char(' ') + program_version() + QLatin1Char('\n');
+        result.output = product::name() + QLatin1Char(' ') + product::version() + QLatin1Char('\n');
         return result;
     }
     // Only the first argument counts; further ones are ignored.

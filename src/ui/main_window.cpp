@@ -8,6 +8,7 @@
 #include "view_panel.h"
 
 #include "graph/number_text.h"
+#include "net/update_address.h"
 #include "view/opengl_screen.h"
 
 #include <QApplication>
@@ -37,12 +38,12 @@ std::int32_t capped_point_size(std::int32_t size) {
 TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     load_ui_resources();
     setObjectName(QStringLiteral("FMain"));
-    product_name = tessaline::product_name();
-    company_name = tessaline::company_name();
+    product_name = product::name();
+    company_name = product::company();
     QApplication::setApplicationDisplayName(product_name);
     setWindowTitle(product_name);
     site_address = tessaline::site_address();
-    program_version = tessaline::program_version();
+    program_version = product::version();
     settings = std::make_unique<chemistry>(company_name, program_version, product_name);
     datafield = std::make_unique<Datafield>();
     // The empty graph a fresh start shows: default bounds, marks and captions.

@@ -1,16 +1,15 @@
 // Who made the program and which version it is: the names the window caption,
-// the settings store, the About window and graph files show.
+// the settings store, the About window and graph files show. The maker's site
+// comes with the update check (net/update_address.h).
 #pragma once
 
 #include <QString>
 
-namespace tessaline {
+namespace tessaline::product {
 
-QString product_name();
-QString company_name();
-QString program_version();
-// The maker's web site, kept scrambled in the binary so that a plain search of
-// the file does not turn it up.
-QString site_address();
+QString name();
+QString company();
+// From the build's project version.
+QString version();
 
-} // namespace tessaline
+} // namespace tessaline::product

@@ -9,18 +9,22 @@
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
-    tessaline::set_default_surface_format();
-    QApplication app(argc, argv);
-    tessaline::set_application_identity(app);
-
-    const tessaline::command_line options = tessaline::parse_command_line(app.arguments());
+    // --help and --version answer without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    const tessaline::command_line options = tessaline::parse_command_line(arguments);
     if (options.exit) {
         std::fputs(options.output.toLocal8Bit().constData(), options.exit_code ? stderr : stdout);
         return options.exit_code;
     }
 
+    tessaline::set_default_surface_format();
+    QApplication app(argc, argv);
+    tessaline::set_application_identity(app);
+
     tessaline::TFMain window;
-    window.move(window.screen()->availableGeometry().center() - window.rect().center());
+    window.move(QGuiApplication::primaryScreen()->availableGeometry().center() -
+                window.rect().center());
     window.show();
     window.open_start_file(options.graph_file);
     return app.exec();

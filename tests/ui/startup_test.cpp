@@ -1,0 +1,203 @@
+// The window as it comes up: controls, hints, menus, and what the scene and
+// the settings store received.
+#include "window_fixture.h"
+
+#include "ui/color_button.h"
+#include "ui/product.h"
+
+#include "net/update_address.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include <map>
+#include <set>
+
+namespace tessaline::test {
+namespace {
+
+TEST_F(WindowTest, StartsWithTheFreshStateInControlsCountersAndScene) {
+    EXPECT_EQ(window->windowTitle(), "Tessaline");
+    EXPECT_EQ(QApplication::applicationDisplayName(), "Tessaline");
+    for (int axis = 0; axis < 3; ++axis) {
+        EXPECT_EQ(window->marks_step(axis), 0);
+        EXPECT_EQ(window->zoom_step(axis), 0);
+    }
+    EXPECT_EQ(window->font_zoom_step, 0);
+    EXPECT_EQ(window->point_size, 7);
+    EXPECT_FALSE(window->mouse_down);
+
+    EXPECT_TRUE(find<QToolButton>("graph_points_btn")->isChecked());
+    EXPECT_TRUE(find<QToolButton>("graph_lines_btn")->isChecked());
+    EXPECT_FALSE(find<QToolButton>("graph_poligones_btn")->isChecked());
+    EXPECT_TRUE(scene().mode_points);
+    EXPECT_TRUE(scene().mode_lines);
+    EXPECT_FALSE(scene().mode_poligones);
+    for (const char* name : {"point_size_minus_btn", "point_size_plus_btn", "point_size_reset_btn"})
+        EXPECT_TRUE(find<QToolButton>(name)->isEnabled()) << name;
+
+    EXPECT_TRUE(find<QToolButton>("RotateModeButton")->isChecked());
+    EXPECT_FALSE(find<QToolButton>("MoveModeButton")->isChecked());
+    EXPECT_FALSE(find<QToolButton>("ZoomModeButton")->isChecked());
+    EXPECT_EQ(screen().mode, nav_rotate);
+
+    EXPECT_EQ(find<color_button>("font_color_btn")->color_value(), 0u);
+    EXPECT_EQ(scene().font_color, (rgb_triple{0, 0, 0}));
+    EXPECT_EQ(find<QLineEdit>("caption_x_ed")->text(), "X");
+    EXPECT_EQ(find<QLineEdit>("caption_y_ed")->text(), "Y");
+    EXPECT_EQ(find<QLineEdit>("caption_z_ed")->text(), "Z");
+    EXPECT_EQ(field().marks_z[0].text, "Z");
+    EXPECT_EQ(field().point_count, 0);
+    for (const char* name : {"t_shift_x_false_rb", "t_shivt_z_false_rb", "t_turn_y_false_rb",
+                             "t_inv_z_false_rb", "t_overturn_x_false_rb"})
+        EXPECT_TRUE(find<QRadioButton>(name)->isChecked()) << name;
+    EXPECT_EQ(scene().t_shift, (axis_flags{}));
+
+    EXPECT_TRUE(window->statusBar()->currentMessage().isEmpty());
+}
+
+TEST_F(WindowTest, WritesTheVersionIntoTheSettingsStore) {
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Korrabel", "Tessaline");
+    EXPECT_EQ(store.value("version").toString(), product::version());
+}
+
+TEST_F(WindowTest, ToolBarButtonsCarryTheirHints) {
+    const std::map<std::string, QString> hints = {
+        {"excel_xyz_btn", "import from Excel or Calc"},
+        {"save_btn", "graph save as"},
+        {"load_btn", "load graph"},
+        {"RotateModeButton", "rotate view"},
+        {"MoveModeButton", "move view"},
+        {"ZoomModeButton", "zoom view"},
+        {"ResetButton", "reset view"},
+        {"shoot_btn", "make snapshot"},
+        {"graph_poligones_btn", "graph mode poligones"},
+        {"graph_lines_btn", "graph mode lines"},
+        {"graph_points_btn", "graph mode points"},
+        {"point_size_minus_btn", "point size decrease"},
+        {"point_size_plus_btn", "points size increase"},
+        {"point_size_reset_btn", "points size reset"},
+        {"shift_marks_x_minus_btn", "plotting intervals decrease for x"},
+        {"shift_marks_y_plus_btn", "plotting intervals increase for y"},
+        {"shift_makrs_z_plus_btn", "plotting intervals increase for z"},
+        {"shift_marks_z_reset_btn", "plotting intervals reset for z"},
+        {"scale_x_minus_btn", "zoom decrease x"},
+        {"scale_y_plus_btn", "zoom increase y"},
+        {"scale_z_reset_btn", "zoom reset z"},
+        {"font_zoom_minus_btn", "font size decrease"},
+        {"font_zoom_plus_btn", "font size increase"},
+        {"font_zoom_reset_btn", "font size reset"},
+        {"font_color_btn", "font color"},
+    };
+    for (const auto& [name, hint] : hints) {
+        QToolButton* b = find<QToolButton>(name.c_str());
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(b->toolTip(), hint) << name;
+        EXPECT_FALSE(b->icon().isNull()) << name;
+    }
+    EXPECT_EQ(find<QLabel>("Label20")->text(), "Points Size");
+    for (const char* bar : {"ToolBar1", "ToolBar2", "ToolBar3", "ToolBar4"}) {
+        EXPECT_TRUE(find<QToolBar>(bar)->isMovable()) << bar;
+        EXPECT_EQ(window->toolBarArea(find<QToolBar>(bar)), Qt::TopToolBarArea) << bar;
+    }
+    EXPECT_EQ(find<QToolButton>("font_color_btn")->focusPolicy(), Qt::NoFocus);
+}
+
+TEST_F(WindowTest, SettingsColumnHoldsFourGroupBoxesWithEveryRow) {
+    auto* column = find<QScrollArea>("settings_sbx");
+    ASSERT_NE(column, nullptr);
+    EXPECT_EQ(find<QSplitter>("Splitter1")->widget(1), column);
+    const std::map<std::string, QString> boxes = {
+        {"FontSettings", " Font "}, {"XSettings", " X "}, {"YSettings", " Y "}, {"ZSettings", " Z "}};
+    for (const auto& [name, caption] : boxes) {
+        auto* box = find<QGroupBox>(name.c_str());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->title(), caption);
+        EXPECT_TRUE(column->widget()->isAncestorOf(box));
+    }
+    const std::map<std::string, QString> labels = {
+        {"caption_y_l", "Caption"}, {"shift_x_l", "Shift"},       {"turn_z_l", "Turn"},
+        {"invert_y_l", "Invert"},   {"overturn_x_l", "Overturn"}, {"interval_z_l", "Interval"},
+        {"zoom_x_l", "Zoom"},       {"Label16", "Zoom"},          {"Color", "Color"}};
+    for (const auto& [name, text] : labels) EXPECT_EQ(find<QLabel>(name.c_str())->text(), text);
+
+    // Each pair is a group of its own: selecting one side of a row leaves
+    // every other row as it was.
+    for (const char* axis : {"x", "y", "z"}) {
+        for (const char* row : {"shift", "turn", "inv", "overturn"}) {
+            const QString on = QStringLiteral("t_%1_%2_true_rb").arg(row, axis);
+            auto* button = window->findChild<QRadioButton*>(on);
+            ASSERT_NE(button, nullptr) << on.toStdString();
+            EXPECT_TRUE(button->text().isEmpty());
+        }
+    }
+    find<QRadioButton>("t_turn_y_true_rb")->click();
+    EXPECT_TRUE(find<QRadioButton>("t_shift_y_false_rb")->isChecked());
+    EXPECT_TRUE(find<QRadioButton>("t_turn_x_false_rb")->isChecked());
+    EXPECT_FALSE(find<QRadioButton>("t_turn_y_false_rb")->isChecked());
+}
+
+TEST_F(WindowTest, MenusHaveTheirCaptionsShortcutsAndImages) {
+    struct item {
+        const char* name;
+        QString caption;
+        QKeySequence shortcut;
+        bool image;
+    };
+    const item items[] = {
+        {"DataImport1", "Data Import", QKeySequence("Ctrl+I"), false},
+        {"Save1", "Save As", QKeySequence(Qt::Key_F2), true},
+        {"Open1", "Open", QKeySequence(Qt::Key_F3), true},
+        {"Exit1", "Exit", QKeySequence("Alt+F4"), false},
+        {"V1", "Rotate", QKeySequence(Qt::Key_F5), true},
+        {"Move1", "Move", QKeySequence(Qt::Key_F6), true},
+        {"Zoom1", "Zoom", QKeySequence(Qt::Key_F7), true},
+        {"Reset1", "Reset", QKeySequence(Qt::Key_F8), true},
+        {"MakeSnapshoot1", "Make Snapshot", QKeySequence(Qt::Key_F9), true},
+        {"Points1", "Points", QKeySequence("Ctrl+P"), true},
+        {"Lines1", "Lines", QKeySequence("Ctrl+L"), true},
+        {"Pligones1", "Pligones", QKeySequence("Ctrl+G"), true},
+        {"About1", "&About", QKeySequence(), false},
+    };
+    std::set<QString> shortcuts;
+    for (const item& i : items) {
+        auto* action = find<QAction>(i.name);
+        ASSERT_NE(action, nullptr);
+        EXPECT_EQ(action->text(), i.caption) << i.name;
+        EXPECT_EQ(action->shortcut(), i.shortcut) << i.name;
+        EXPECT_EQ(!action->icon().isNull(), i.image) << i.name;
+        if (!i.shortcut.isEmpty()) {
+            EXPECT_TRUE(shortcuts.insert(i.shortcut.toString()).second) << "shortcut used twice";
+        }
+    }
+    QStringList menus;
+    for (QAction* a : window->menuBar()->actions()) menus << a->text();
+    EXPECT_EQ(menus, (QStringList{"&File", "&View", "&Mode", "&About"}));
+}
+
+TEST_F(WindowTest, ExitClosesTheWindow) {
+    find<QAction>("Exit1")->trigger();
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(WindowTest, AboutWindowNamesProductVersionAndSite) {
+    message_seen seen;
+    answer_message_box(&seen);
+    find<QAction>("About1")->trigger();
+    ASSERT_TRUE(seen.shown);
+    EXPECT_TRUE(seen.text.contains("Tessaline " + product::version()));
+    EXPECT_TRUE(seen.text.contains(site_address()));
+    EXPECT_EQ(site_address().size(), 20);
+}
+
+} // namespace
+} // namespace tessaline::test

@@ -1,0 +1,19 @@
+// The GUI tests' main: the GL format and the QApplication the windows need,
+// with the settings kept in a folder of their own.
+#include "ui/application.h"
+
+#include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    tessaline::set_default_surface_format();
+    QApplication app(argc, argv);
+    tessaline::set_application_identity(app);
+    QTemporaryDir config;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
+    return RUN_ALL_TESTS();
+}
