@@ -9,7 +9,9 @@
 #include <QSurfaceFormat>
 
 // The icons live in a static library; nothing would pull them in otherwise.
-static void init_ui_resources() { Q_INIT_RESOURCE(ui); }
+static void init_ui_resources() {
+    Q_INIT_RESOURCE(ui);
+}
 
 namespace tessaline {
 
@@ -62,7 +64,7 @@ command_line parse_command_line(const QStringList& arguments) {
         result.exit = true;
         // Named as it was called, not by the full path Qt would give.
         const QString program = arguments.isEmpty() ? QStringLiteral("tessaline")
-                                                     : QFileInfo(arguments.first()).fileName();
+                                                    : QFileInfo(arguments.first()).fileName();
         const QString text = parser.helpText();
         result.output = QStringLiteral("Usage: %1 [options] [file]").arg(program) +
                         text.mid(text.indexOf(QLatin1Char('\n')));

@@ -70,6 +70,8 @@ void color_button::choose_other() {
     if (chosen.isValid()) set_color(chosen);
 }
 
-void color_button::show_color() { setIcon(swatch(color_, QSize(24, 12))); }
+void color_button::show_color() {
+    setIcon(swatch(color_, QSize(24, 12)));
+}
 
 } // namespace tessaline

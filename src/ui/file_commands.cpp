@@ -36,9 +36,9 @@ void TFMain::build_dialogs() {
     xyz_save_dialog = file_dialog(this, "xyz_save_dialog", tr("Save Graph Object"),
                                   QStringLiteral("*.xyz (*.xyz)"), QStringLiteral("xyz"),
                                   QFileDialog::AcceptSave);
-    xyz_open_dialog = file_dialog(this, "xyz_open_dialog", tr("Open Graph Object"),
-                                  QStringLiteral("xyz (*.xyz)"), QStringLiteral("xyz"),
-                                  QFileDialog::AcceptOpen);
+    xyz_open_dialog =
+        file_dialog(this, "xyz_open_dialog", tr("Open Graph Object"), QStringLiteral("xyz (*.xyz)"),
+                    QStringLiteral("xyz"), QFileDialog::AcceptOpen);
     snapshot_save_dialog = file_dialog(this, "snapshot_save_dialog", tr("Snapshot Save"),
                                        QStringLiteral("*.png (*.png)"), QStringLiteral("png"),
                                        QFileDialog::AcceptSave);
@@ -75,13 +75,17 @@ void TFMain::save_btnClick() {
     if (save_command()) redraw();
 }
 
-void TFMain::Save1Click() { save_command(); }
+void TFMain::Save1Click() {
+    save_command();
+}
 
 void TFMain::load_btnClick() {
     if (open_command()) redraw();
 }
 
-void TFMain::Open1Click() { open_command(); }
+void TFMain::Open1Click() {
+    open_command();
+}
 
 void TFMain::shoot_btnClick() {
     const QString path = choose_path(snapshot_save_dialog);
@@ -90,6 +94,8 @@ void TFMain::shoot_btnClick() {
     if (!error.isEmpty()) report_error(this, error);
 }
 
-void TFMain::About1Click() { show_about_window(this); }
+void TFMain::About1Click() {
+    show_about_window(this);
+}
 
 } // namespace tessaline

@@ -90,7 +90,9 @@ void TFMain::drop_screen() {
     screen_ready = false;
 }
 
-space* TFMain::scene() { return screen ? &screen->get_space() : nullptr; }
+space* TFMain::scene() {
+    return screen ? &screen->get_space() : nullptr;
+}
 
 void TFMain::apply_all_to_scene() {
     space* s = scene();

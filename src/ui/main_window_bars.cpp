@@ -12,7 +12,9 @@ namespace tessaline {
 
 namespace {
 
-QIcon icon(const char* name) { return QIcon(QStringLiteral(":/icons/%1.svg").arg(name)); }
+QIcon icon(const char* name) {
+    return QIcon(QStringLiteral(":/icons/%1.svg").arg(name));
+}
 
 QToolButton* tool_button(QToolBar* bar, const char* name, const char* icon_name,
                          const QString& hint, bool checkable = false) {
@@ -49,7 +51,8 @@ void TFMain::build_tool_bars() {
     setWindowIcon(icon("tessaline"));
 
     ToolBar1 = tool_bar(this, "ToolBar1", tr("File"));
-    excel_xyz_btn = tool_button(ToolBar1, "excel_xyz_btn", "import", tr("import from Excel or Calc"));
+    excel_xyz_btn =
+        tool_button(ToolBar1, "excel_xyz_btn", "import", tr("import from Excel or Calc"));
     excel_xyz_btn->setIconSize(QSize(48, 24));
     ToolBar1->addSeparator();
     save_btn = tool_button(ToolBar1, "save_btn", "save", tr("graph save as"));
@@ -67,7 +70,8 @@ void TFMain::build_tool_bars() {
     ToolBar3 = tool_bar(this, "ToolBar3", tr("Graph mode"));
     graph_poligones_btn =
         tool_button(ToolBar3, "graph_poligones_btn", "poligones", tr("graph mode poligones"), true);
-    graph_lines_btn = tool_button(ToolBar3, "graph_lines_btn", "lines", tr("graph mode lines"), true);
+    graph_lines_btn =
+        tool_button(ToolBar3, "graph_lines_btn", "lines", tr("graph mode lines"), true);
     graph_points_btn =
         tool_button(ToolBar3, "graph_points_btn", "points", tr("graph mode points"), true);
     graph_lines_btn->setChecked(true);
@@ -125,14 +129,15 @@ void TFMain::build_menus() {
     Zoom1 = menu_item(view, "Zoom1", tr("Zoom"), QKeySequence(Qt::Key_F7), "zoom");
     Reset1 = menu_item(view, "Reset1", tr("Reset"), QKeySequence(Qt::Key_F8), "reset");
     view->addSeparator()->setObjectName(QStringLiteral("N5"));
-    MakeSnapshoot1 =
-        menu_item(view, "MakeSnapshoot1", tr("Make Snapshot"), QKeySequence(Qt::Key_F9), "snapshot");
+    MakeSnapshoot1 = menu_item(view, "MakeSnapshoot1", tr("Make Snapshot"),
+                               QKeySequence(Qt::Key_F9), "snapshot");
 
     QMenu* mode = MainMenu1->addMenu(tr("&Mode"));
     mode->setObjectName(QStringLiteral("Mode1"));
     Points1 = menu_item(mode, "Points1", tr("Points"), QKeySequence(tr("Ctrl+P")), "points");
     Lines1 = menu_item(mode, "Lines1", tr("Lines"), QKeySequence(tr("Ctrl+L")), "lines");
-    Pligones1 = menu_item(mode, "Pligones1", tr("Pligones"), QKeySequence(tr("Ctrl+G")), "poligones");
+    Pligones1 =
+        menu_item(mode, "Pligones1", tr("Pligones"), QKeySequence(tr("Ctrl+G")), "poligones");
 
     About1 = MainMenu1->addAction(tr("&About"));
     About1->setObjectName(QStringLiteral("About1"));

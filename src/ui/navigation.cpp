@@ -54,7 +54,8 @@ void TFMain::space_panelMouseMove(QPointF position) {
     const float x = static_cast<float>(position.x());
     const float y = static_cast<float>(position.y());
     if (mouse_down) {
-        if (screen) screen->drag(drag_factor * (last_mouse_x - x), drag_factor * (y - last_mouse_y));
+        if (screen)
+            screen->drag(drag_factor * (last_mouse_x - x), drag_factor * (y - last_mouse_y));
         last_mouse_x = x;
         last_mouse_y = y;
     } else if (screen) {
@@ -64,7 +65,9 @@ void TFMain::space_panelMouseMove(QPointF position) {
     redraw();
 }
 
-void TFMain::space_panelMouseUp() { mouse_down = false; }
+void TFMain::space_panelMouseUp() {
+    mouse_down = false;
+}
 
 void TFMain::space_panelDblClick() {
     if (space* s = scene()) s->select_point(-1);

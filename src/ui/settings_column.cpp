@@ -97,10 +97,10 @@ QGroupBox* TFMain::build_font_settings() {
     auto* grid = new QGridLayout(box);
     grid->setColumnMinimumWidth(0, 52);
     grid->addWidget(row_label(box, QStringLiteral("Label16"), tr("Zoom")), 0, 0);
-    font_zoom_minus_btn = small_button(box, QStringLiteral("font_zoom_minus_btn"), "minus",
-                                       tr("font size decrease"));
-    font_zoom_plus_btn = small_button(box, QStringLiteral("font_zoom_plus_btn"), "plus",
-                                      tr("font size increase"));
+    font_zoom_minus_btn =
+        small_button(box, QStringLiteral("font_zoom_minus_btn"), "minus", tr("font size decrease"));
+    font_zoom_plus_btn =
+        small_button(box, QStringLiteral("font_zoom_plus_btn"), "plus", tr("font size increase"));
     font_zoom_reset_btn = small_button(box, QStringLiteral("font_zoom_reset_btn"), "step_reset",
                                        tr("font size reset"));
     grid->addWidget(step_buttons(box, font_zoom_minus_btn, font_zoom_plus_btn, font_zoom_reset_btn),
@@ -122,7 +122,8 @@ QGroupBox* TFMain::build_axis_settings(int axis) {
                                            QColor(0, 0, 255)};
     const QString letter = QString(QLatin1Char(axis_letters[axis])).toUpper();
     axis_controls& c = axes[axis];
-    QGroupBox* box = group_box(TitleSettingPanel, box_names[axis], QStringLiteral(" %1 ").arg(letter));
+    QGroupBox* box =
+        group_box(TitleSettingPanel, box_names[axis], QStringLiteral(" %1 ").arg(letter));
     c.settings = box;
     auto* grid = new QGridLayout(box);
     grid->setColumnMinimumWidth(0, 60);
@@ -179,13 +180,16 @@ QGroupBox* TFMain::build_axis_settings(int axis) {
     }
 
     const QString l(QLatin1Char(axis_letters[axis]));
-    c.shift_marks_minus_btn = small_button(box, axis_name("shift_marks_%1_minus_btn", axis), "minus",
-                                           tr("plotting intervals decrease for %1").arg(l));
-    c.shift_marks_plus_btn = small_button(
-        box, axis == 2 ? QStringLiteral("shift_makrs_z_plus_btn") : axis_name("shift_marks_%1_plus_btn", axis),
-        "plus", tr("plotting intervals increase for %1").arg(l));
-    c.shift_marks_reset_btn = small_button(box, axis_name("shift_marks_%1_reset_btn", axis),
-                                           "step_reset", tr("plotting intervals reset for %1").arg(l));
+    c.shift_marks_minus_btn =
+        small_button(box, axis_name("shift_marks_%1_minus_btn", axis), "minus",
+                     tr("plotting intervals decrease for %1").arg(l));
+    c.shift_marks_plus_btn = small_button(box,
+                                          axis == 2 ? QStringLiteral("shift_makrs_z_plus_btn")
+                                                    : axis_name("shift_marks_%1_plus_btn", axis),
+                                          "plus", tr("plotting intervals increase for %1").arg(l));
+    c.shift_marks_reset_btn =
+        small_button(box, axis_name("shift_marks_%1_reset_btn", axis), "step_reset",
+                     tr("plotting intervals reset for %1").arg(l));
     grid->addWidget(row_label(box, axis_name("interval_%1_l", axis), tr("Interval")), row, 0);
     grid->addWidget(
         step_buttons(box, c.shift_marks_minus_btn, c.shift_marks_plus_btn, c.shift_marks_reset_btn),
@@ -229,7 +233,8 @@ void TFMain::build_settings_column() {
     column->setSpacing(3);
     FontSettings = build_font_settings();
     column->addWidget(FontSettings);
-    for (int axis = 0; axis < 3; ++axis) column->addWidget(build_axis_settings(axis));
+    for (int axis = 0; axis < 3; ++axis)
+        column->addWidget(build_axis_settings(axis));
     column->addStretch();
     settings_sbx->setWidget(TitleSettingPanel);
 

@@ -65,15 +65,33 @@ void view_panel::initializeGL() {
     emit context_ready();
 }
 
-void view_panel::resizeGL(int, int) { emit resized(); }
+void view_panel::resizeGL(int, int) {
+    emit resized();
+}
 
-void view_panel::paintGL() { emit painting(); }
+void view_panel::paintGL() {
+    emit painting();
+    // Smoothed lines and blended faces leave alpha below 1 in the frame; the
+    // widget is opaque, so its picture must be too, or composing and grabbing
+    // it mix the scene with what lies behind.
+    QOpenGLFunctions* gl = context()->functions();
+    gl->glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+    gl->glClearColor(0, 0, 0, 1);
+    gl->glClear(GL_COLOR_BUFFER_BIT);
+    gl->glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+}
 
-void view_panel::mousePressEvent(QMouseEvent* event) { emit pressed(event->position()); }
+void view_panel::mousePressEvent(QMouseEvent* event) {
+    emit pressed(event->position());
+}
 
-void view_panel::mouseMoveEvent(QMouseEvent* event) { emit moved(event->position()); }
+void view_panel::mouseMoveEvent(QMouseEvent* event) {
+    emit moved(event->position());
+}
 
-void view_panel::mouseReleaseEvent(QMouseEvent*) { emit released(); }
+void view_panel::mouseReleaseEvent(QMouseEvent*) {
+    emit released();
+}
 
 void view_panel::mouseDoubleClickEvent(QMouseEvent* event) {
     // The double-click is told first, then the second press is a press like

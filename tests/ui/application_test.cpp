@@ -37,7 +37,8 @@ TEST(CommandLine, AnswersHelpAndVersionAndRejectsUnknownOptions) {
     EXPECT_EQ(version.output, "Tessaline " + product::version() + "\n");
     const command_line help = parse_command_line({"/usr/bin/tessaline", "--help"});
     EXPECT_TRUE(help.exit);
-    EXPECT_TRUE(help.output.startsWith("Usage: tessaline [options] [file]")) << help.output.toStdString();
+    EXPECT_TRUE(help.output.startsWith("Usage: tessaline [options] [file]"))
+        << help.output.toStdString();
     const command_line wrong = parse_command_line({"tessaline", "--frobnicate"});
     EXPECT_TRUE(wrong.exit);
     EXPECT_NE(wrong.exit_code, 0);

@@ -51,7 +51,7 @@ class FileCommands : public WindowTest {
     view_state state() {
         TFMain& w = *window;
         view_state s;
-        s.counters = {w.marks_step_x, w.marks_step_y, w.marks_step_z, w.zoom_step_x,
+        s.counters = {w.marks_step_x, w.marks_step_y, w.marks_step_z,   w.zoom_step_x,
                       w.zoom_step_y,  w.zoom_step_z,  w.font_zoom_step, w.point_size};
         for (const auto& a : w.axes) {
             s.captions.push_back(a.caption_ed->text());
@@ -59,8 +59,9 @@ class FileCommands : public WindowTest {
                                     a.t_overturn_true_rb, a.t_shift_false_rb})
                 s.buttons.push_back(b->isChecked());
         }
-        for (QToolButton* b : {w.graph_points_btn, w.graph_lines_btn, w.graph_poligones_btn,
-                               w.point_size_minus_btn, w.point_size_plus_btn, w.point_size_reset_btn})
+        for (QToolButton* b :
+             {w.graph_points_btn, w.graph_lines_btn, w.graph_poligones_btn, w.point_size_minus_btn,
+              w.point_size_plus_btn, w.point_size_reset_btn})
             s.buttons.push_back(b->isChecked() || !b->isEnabled());
         s.color = w.font_color_btn->color_value();
         s.camera = {screen().alpha, screen().betta, screen().radius, screen().move_a,
@@ -78,7 +79,8 @@ class FileCommands : public WindowTest {
         s.points = field().points;
         s.faces = field().faces;
         for (const marks* list : {&field().marks_x, &field().marks_y, &field().marks_z})
-            for (const mark& m : *list) s.mark_positions.push_back(m.position);
+            for (const mark& m : *list)
+                s.mark_positions.push_back(m.position);
         return s;
     }
 
@@ -159,8 +161,8 @@ TEST_F(FileCommands, AMalformedFileIsReportedAndChangesNothing) {
     const view_state before = state();
     const QString file = path("broken.xyz");
     write_text(file, "<graph><program_name val=\"Tessaline\"/>");
-    const QString expected = error_report_text(
-        QString::fromStdString(read_graph_file(file.toStdString()).error));
+    const QString expected =
+        error_report_text(QString::fromStdString(read_graph_file(file.toStdString()).error));
     ASSERT_FALSE(expected.isEmpty());
 
     message_seen seen;
@@ -278,6 +280,23 @@ TEST_F(FileCommands, SnapshotIsTheViewAtItsSizeInDevicePixels) {
     // Cancelling writes nothing.
     answer_file_dialog("");
     EXPECT_EQ(redraws([&] { find<QAction>("MakeSnapshoot1")->trigger(); }), 0);
+}
+
+TEST_F(FileCommands, TheViewShowsWhatTheSnapshotSaves) {
+    // Smoothed lines leave alpha below 1 in the frame; an opaque widget whose
+    // picture kept it would show other colours than the snapshot.
+    field().load_points({{-1, -1, 0}, {1, -1, 1}, {0, 1, -1}, {0.2, 0.1, 0.5}});
+    click("graph_poligones_btn");
+    ASSERT_EQ(window->save_snapshot(path("frame.png")), "");
+    const QImage saved = QImage(path("frame.png")).convertToFormat(QImage::Format_RGB32);
+    const QImage shown =
+        window->space_panel->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), saved.size());
+    int differing = 0;
+    for (int y = 0; y < saved.height(); ++y)
+        for (int x = 0; x < saved.width(); ++x)
+            differing += shown.pixel(x, y) != saved.pixel(x, y);
+    EXPECT_EQ(differing, 0);
 }
 
 TEST_F(FileCommands, AFailedSnapshotSaysWhyAndKeepsTheOldFile) {

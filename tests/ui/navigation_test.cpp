@@ -21,8 +21,7 @@ class Navigation : public WindowTest {
     // (a sent event is not passed on to parents as a real one is).
     void wheel(int angle) {
         QWheelEvent event(QPointF(10, 10), window->mapToGlobal(QPointF(10, 10)), QPoint(),
-                          QPoint(0, angle), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
-                          false);
+                          QPoint(0, angle), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(window.get(), &event);
     }
     // A graph with point 0 at the origin, which the start camera shows in the

@@ -14,13 +14,15 @@ namespace {
 
 std::vector<std::string> texts(const marks& list) {
     std::vector<std::string> out;
-    for (const mark& m : list) out.push_back(m.text);
+    for (const mark& m : list)
+        out.push_back(m.text);
     return out;
 }
 
 std::vector<float> positions(const marks& list) {
     std::vector<float> out;
-    for (const mark& m : list) out.push_back(m.position);
+    for (const mark& m : list)
+        out.push_back(m.position);
     return out;
 }
 
@@ -174,7 +176,8 @@ TEST_F(SettingsPanel, PointsButtonEnablesSizeButtonsAndDropsTheSelection) {
 }
 
 TEST_F(SettingsPanel, PointSizeStaysAtLeastOne) {
-    for (int i = 0; i < 6; ++i) click("point_size_minus_btn");
+    for (int i = 0; i < 6; ++i)
+        click("point_size_minus_btn");
     EXPECT_EQ(window->point_size, 1);
     EXPECT_EQ(redraws([&] { click("point_size_minus_btn"); }), 1);
     EXPECT_EQ(window->point_size, 1);
@@ -183,7 +186,8 @@ TEST_F(SettingsPanel, PointSizeStaysAtLeastOne) {
     EXPECT_EQ(scene().point_size, 2);
     click("point_size_reset_btn");
     EXPECT_EQ(scene().point_size, 7);
-    for (int i = 0; i < 100; ++i) click("point_size_plus_btn");
+    for (int i = 0; i < 100; ++i)
+        click("point_size_plus_btn");
     EXPECT_EQ(window->point_size, max_point_size);
 }
 

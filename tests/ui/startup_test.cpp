@@ -116,8 +116,10 @@ TEST_F(WindowTest, SettingsColumnHoldsFourGroupBoxesWithEveryRow) {
     auto* column = find<QScrollArea>("settings_sbx");
     ASSERT_NE(column, nullptr);
     EXPECT_EQ(find<QSplitter>("Splitter1")->widget(1), column);
-    const std::map<std::string, QString> boxes = {
-        {"FontSettings", " Font "}, {"XSettings", " X "}, {"YSettings", " Y "}, {"ZSettings", " Z "}};
+    const std::map<std::string, QString> boxes = {{"FontSettings", " Font "},
+                                                  {"XSettings", " X "},
+                                                  {"YSettings", " Y "},
+                                                  {"ZSettings", " Z "}};
     for (const auto& [name, caption] : boxes) {
         auto* box = find<QGroupBox>(name.c_str());
         ASSERT_NE(box, nullptr);
@@ -128,7 +130,8 @@ TEST_F(WindowTest, SettingsColumnHoldsFourGroupBoxesWithEveryRow) {
         {"caption_y_l", "Caption"}, {"shift_x_l", "Shift"},       {"turn_z_l", "Turn"},
         {"invert_y_l", "Invert"},   {"overturn_x_l", "Overturn"}, {"interval_z_l", "Interval"},
         {"zoom_x_l", "Zoom"},       {"Label16", "Zoom"},          {"Color", "Color"}};
-    for (const auto& [name, text] : labels) EXPECT_EQ(find<QLabel>(name.c_str())->text(), text);
+    for (const auto& [name, text] : labels)
+        EXPECT_EQ(find<QLabel>(name.c_str())->text(), text);
 
     // Each pair is a group of its own: selecting one side of a row leaves
     // every other row as it was.
@@ -180,7 +183,8 @@ TEST_F(WindowTest, MenusHaveTheirCaptionsShortcutsAndImages) {
         }
     }
     QStringList menus;
-    for (QAction* a : window->menuBar()->actions()) menus << a->text();
+    for (QAction* a : window->menuBar()->actions())
+        menus << a->text();
     EXPECT_EQ(menus, (QStringList{"&File", "&View", "&Mode", "&About"}));
 }
 

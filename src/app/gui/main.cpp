@@ -11,7 +11,8 @@
 int main(int argc, char* argv[]) {
     // --help and --version answer without a display.
     QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     const tessaline::command_line options = tessaline::parse_command_line(arguments);
     if (options.exit) {
         std::fputs(options.output.toLocal8Bit().constData(), options.exit_code ? stderr : stdout);
