@@ -265,6 +265,8 @@ TEST_F(FileCommands, SnapshotIsTheViewAtItsSizeInDevicePixels) {
     QImage image(path("shot.png"));
     ASSERT_FALSE(image.isNull());
     const pixel_size size = window->space_panel->device_size();
+    const qreal ratio = window->space_panel->devicePixelRatioF();
+    EXPECT_EQ(size.width, qRound(window->space_panel->width() * ratio));
     EXPECT_EQ(image.width(), size.width);
     EXPECT_EQ(image.height(), size.height);
     // The white background of the frame, not the id picture's.

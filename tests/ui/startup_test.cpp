@@ -70,41 +70,26 @@ TEST_F(WindowTest, WritesTheVersionIntoTheSettingsStore) {
     EXPECT_EQ(store.value("version").toString(), product::version());
 }
 
-TEST_F(WindowTest, ToolBarButtonsCarryTheirHints) {
-    const std::map<std::string, QString> hints = {
-        {"excel_xyz_btn", "import from Excel or Calc"},
-        {"save_btn", "graph save as"},
-        {"load_btn", "load graph"},
-        {"RotateModeButton", "rotate view"},
-        {"MoveModeButton", "move view"},
-        {"ZoomModeButton", "zoom view"},
-        {"ResetButton", "reset view"},
-        {"shoot_btn", "make snapshot"},
-        {"graph_poligones_btn", "graph mode poligones"},
-        {"graph_lines_btn", "graph mode lines"},
-        {"graph_points_btn", "graph mode points"},
-        {"point_size_minus_btn", "point size decrease"},
-        {"point_size_plus_btn", "points size increase"},
-        {"point_size_reset_btn", "points size reset"},
-        {"shift_marks_x_minus_btn", "plotting intervals decrease for x"},
-        {"shift_marks_y_plus_btn", "plotting intervals increase for y"},
-        {"shift_makrs_z_plus_btn", "plotting intervals increase for z"},
-        {"shift_marks_z_reset_btn", "plotting intervals reset for z"},
-        {"scale_x_minus_btn", "zoom decrease x"},
-        {"scale_y_plus_btn", "zoom increase y"},
-        {"scale_z_reset_btn", "zoom reset z"},
-        {"font_zoom_minus_btn", "font size decrease"},
-        {"font_zoom_plus_btn", "font size increase"},
-        {"font_zoom_reset_btn", "font size reset"},
-        {"font_color_btn", "font color"},
-    };
-    for (const auto& [name, hint] : hints) {
-        QToolButton* b = find<QToolButton>(name.c_str());
-        ASSERT_NE(b, nullptr);
-        EXPECT_EQ(b->toolTip(), hint) << name;
-        EXPECT_FALSE(b->icon().isNull()) << name;
+TEST_F(WindowTest, EveryButtonShowsAnImageAndAHint) {
+    const QList<QToolButton*> buttons = window->findChildren<QToolButton*>();
+    int named = 0;
+    for (QToolButton* b : buttons) {
+        // Not the dialogs' buttons, nor those a tool bar makes for itself.
+        if (b->window() != window.get() || b->objectName().isEmpty() ||
+            b->objectName().startsWith("qt_"))
+            continue;
+        ++named;
+        EXPECT_FALSE(b->toolTip().isEmpty()) << b->objectName().toStdString();
+        EXPECT_FALSE(b->icon().isNull()) << b->objectName().toStdString();
     }
-    EXPECT_EQ(find<QLabel>("Label20")->text(), "Points Size");
+    EXPECT_EQ(named, 14 + 3 * 6 + 4);
+    // The hints keep their differing wordings.
+    EXPECT_EQ(find<QToolButton>("point_size_minus_btn")->toolTip(), "point size decrease");
+    EXPECT_EQ(find<QToolButton>("point_size_plus_btn")->toolTip(), "points size increase");
+    EXPECT_EQ(find<QToolButton>("shift_makrs_z_plus_btn")->toolTip(),
+              "plotting intervals increase for z");
+    EXPECT_EQ(find<QToolButton>("scale_y_reset_btn")->toolTip(), "zoom reset y");
+    EXPECT_EQ(find<QToolButton>("excel_xyz_btn")->toolTip(), "import from Excel or Calc");
     for (const char* bar : {"ToolBar1", "ToolBar2", "ToolBar3", "ToolBar4"}) {
         EXPECT_TRUE(find<QToolBar>(bar)->isMovable()) << bar;
         EXPECT_EQ(window->toolBarArea(find<QToolBar>(bar)), Qt::TopToolBarArea) << bar;
@@ -126,13 +111,6 @@ TEST_F(WindowTest, SettingsColumnHoldsFourGroupBoxesWithEveryRow) {
         EXPECT_EQ(box->title(), caption);
         EXPECT_TRUE(column->widget()->isAncestorOf(box));
     }
-    const std::map<std::string, QString> labels = {
-        {"caption_y_l", "Caption"}, {"shift_x_l", "Shift"},       {"turn_z_l", "Turn"},
-        {"invert_y_l", "Invert"},   {"overturn_x_l", "Overturn"}, {"interval_z_l", "Interval"},
-        {"zoom_x_l", "Zoom"},       {"Label16", "Zoom"},          {"Color", "Color"}};
-    for (const auto& [name, text] : labels)
-        EXPECT_EQ(find<QLabel>(name.c_str())->text(), text);
-
     // Each pair is a group of its own: selecting one side of a row leaves
     // every other row as it was.
     for (const char* axis : {"x", "y", "z"}) {
