@@ -43,7 +43,12 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     QApplication::setApplicationDisplayName(product_name);
     setWindowTitle(product_name);
     site_address = tessaline::site_address();
+    update_path = QStringLiteral("/version_check.php?id=2");
+    download_address = site_address + QStringLiteral("/content/download/2/");
     program_version = product::version();
+    // The check reads its request values on this thread once events run,
+    // by which time the settings store below exists.
+    start_update_check();
     settings = std::make_unique<chemistry>(company_name, program_version, product_name);
     datafield = std::make_unique<Datafield>();
     // The empty graph a fresh start shows: default bounds, marks and captions.
@@ -66,6 +71,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 TFMain::~TFMain() {
+    update_check.reset();
     settings.reset();
     drop_screen();
     datafield.reset();

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "graph/datafield.h"
+#include "net/update_check_thread.h"
 
 #include <QMainWindow>
 
@@ -70,7 +71,7 @@ struct axis_controls {
     QToolButton* scale_reset_btn = nullptr;
 };
 
-class TFMain : public QMainWindow {
+class TFMain : public QMainWindow, public update_check_window {
     Q_OBJECT
   public:
     explicit TFMain(QWidget* parent = nullptr);
@@ -97,6 +98,15 @@ class TFMain : public QMainWindow {
     QString save_graph_file(const QString& path);
     QString open_graph_file(const QString& path);
     QString save_snapshot(const QString& path);
+
+    // The update check's side: request values on the GUI thread, the reply.
+    QString update_host_value() const override;
+    QString update_path_value() const override;
+    // A random id made once and kept in the settings store.
+    QString installation_token() override;
+    void update_reply_arrived(const QString& reply) override;
+    // Offers the download page when the reply names another version.
+    void update_reply_message();
 
     // The scene, or null while the view has no context.
     space* scene();
@@ -157,6 +167,9 @@ class TFMain : public QMainWindow {
     QString company_name;
     QString site_address;
     QString program_version;
+    QString update_path;
+    QString download_address;
+    QString update_reply;
     std::unique_ptr<chemistry> settings;
     std::unique_ptr<Datafield> datafield;
     data_points_ imported_points;
@@ -231,6 +244,7 @@ class TFMain : public QMainWindow {
     void connect_settings_column();
     void connect_navigation();
 
+    void start_update_check();
     void create_screen();
     void drop_screen();
     // Everything the scene keeps, from the counters and controls: for a new
@@ -248,6 +262,9 @@ class TFMain : public QMainWindow {
 
     // Wheel angle not yet a whole notch (touchpads send small steps).
     int wheel_rest_ = 0;
+    QString update_host_;
+    // Told to stop first when the window goes, before what the check reads.
+    std::unique_ptr<update_check_owner> update_check;
 };
 
 // Brings a step counter read from a file into its cap.

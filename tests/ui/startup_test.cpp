@@ -166,6 +166,24 @@ TEST_F(WindowTest, MenusHaveTheirCaptionsShortcutsAndImages) {
     EXPECT_EQ(menus, (QStringList{"&File", "&View", "&Mode", "&About"}));
 }
 
+TEST_F(WindowTest, UpdateReplyOffersTheDownloadOnlyForAnotherVersion) {
+    bool offered = false;
+    when_modal<QDialog>([&offered](QDialog* d) {
+        offered = d->objectName() == "FUpdate";
+        d->reject();
+    });
+    window->update_reply_arrived("junk <r><version val=\"" + product::version() + "\"/></r> junk");
+    EXPECT_EQ(window->update_reply, "<r><version val=\"" + product::version() + "\"/></r>");
+    EXPECT_FALSE(offered);
+    window->update_reply_arrived("<r><version val=\"99.0\"/></r>");
+    EXPECT_TRUE(offered);
+    EXPECT_TRUE(window->download_address.endsWith("/content/download/2/"));
+    // The token is made once and kept.
+    const QString token = window->installation_token();
+    EXPECT_FALSE(token.isEmpty());
+    EXPECT_EQ(window->installation_token(), token);
+}
+
 TEST_F(WindowTest, ExitClosesTheWindow) {
     find<QAction>("Exit1")->trigger();
     EXPECT_FALSE(window->isVisible());

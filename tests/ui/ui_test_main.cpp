@@ -10,6 +10,8 @@
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    // No update check leaves the machine during tests.
+    qputenv("TESSALINE_UPDATE_HOST", "");
     tessaline::set_default_surface_format();
     QApplication app(argc, argv);
     tessaline::set_application_identity(app);

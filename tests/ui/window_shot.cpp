@@ -30,6 +30,7 @@ int main(int argc, char* argv[]) {
         std::fputs("usage: tessaline-window-shot GRAPH.xyz OUT.png\n", stderr);
         return 2;
     }
+    qputenv("TESSALINE_UPDATE_HOST", "");
     tessaline::set_default_surface_format();
     QApplication app(argc, argv);
     tessaline::set_application_identity(app);
