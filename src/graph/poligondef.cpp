@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <utility>
 
 namespace tessaline {
@@ -559,13 +558,7 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
             if (b.x0 <= sg.x1 && b.x1 >= sg.x0 && b.y0 <= sg.y1 && b.y1 >= sg.y0) return true;
         return false;
     };
-    std::function<bool(std::int32_t)> test_node = [&](std::int32_t node) {
-        const bucket_node& b = buckets[node];
-        if (b.first_child >= 0) {
-            for (std::int32_t k = 0; k < 16; ++k)
-                if (overlaps(buckets[b.first_child + k]) && test_node(b.first_child + k)) return true;
-            return false;
-        }
+    auto test_leaf = [&](const bucket_node& b) {
         for (const bucket_entry& box : b.entries) {
             for (const segment& sg : segs) {
                 if (box.x0 > sg.x1 || box.x1 < sg.x0 || box.y0 > sg.y1 || box.y1 < sg.y0) continue;
@@ -586,6 +579,22 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
                 if (done) continue;
                 if (triangle_crosses(box.corner, *sg.a, sg.dx, sg.dy)) return true;
             }
+        }
+        return false;
+    };
+    std::vector<std::int32_t>& stack = node_stack;
+    auto test_node = [&](std::int32_t root) {
+        if (buckets[root].first_child < 0) return test_leaf(buckets[root]);
+        stack.assign(1, root);
+        while (!stack.empty()) {
+            const bucket_node& b = buckets[stack.back()];
+            stack.pop_back();
+            if (b.first_child < 0) {
+                if (test_leaf(b)) return true;
+                continue;
+            }
+            for (std::int32_t k = 15; k >= 0; --k)
+                if (overlaps(buckets[b.first_child + k])) stack.push_back(b.first_child + k);
         }
         return false;
     };

@@ -105,6 +105,7 @@ class poligondef {
     std::int32_t bucket_size = 1;
     double bucket_width = 0, bucket_height = 0;
     std::vector<bucket_node> buckets; // the top grid first, col * bucket_size + row
+    std::vector<std::int32_t> node_stack;
 
     static constexpr int edge_row = 8;
     std::vector<std::int32_t> edge_to; // edge_row slots per lower point: the other point or -1
