@@ -24,7 +24,8 @@ class surface {
     virtual void make_current() = 0;
     // Makes the target the one drawn into and read from.
     virtual void bind_target(render_target target) = 0;
-    // Shows the frame just drawn into the frame target.
+    // Shows the frame just drawn into the frame target; a surface whose
+    // toolkit shows its buffer by itself after drawing may do nothing here.
     virtual void present() = 0;
 };
 
