@@ -86,7 +86,6 @@ TOpenGLScreen::id_picture_inputs TOpenGLScreen::current_id_picture_inputs() cons
             s.axis_scale_y,
             s.axis_scale_z,
             s.mode_points,
-            s.use_vertex_arrays,
             panel.size()};
 }
 

@@ -68,7 +68,6 @@ class TOpenGLScreen {
         std::int32_t point_size;
         float axis_scale_x, axis_scale_y, axis_scale_z;
         bool mode_points;
-        bool vertex_arrays;
         pixel_size size;
         bool operator==(const id_picture_inputs&) const = default;
     };
