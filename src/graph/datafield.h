@@ -21,7 +21,7 @@ inline constexpr std::int32_t min_interval_shift = -1000;
 inline constexpr std::int32_t max_marks_per_side = 5000;
 
 class Datafield {
-public:
+  public:
     void load_points(const data_points_& new_points);
     void load_graph(const data_points_& new_points, const triangles& new_faces);
     void compute_bounds();
@@ -56,7 +56,7 @@ public:
     // keep what it built from them until they change.
     std::uint64_t revision = 0;
 
-private:
+  private:
     static interval shifted_interval(double max, double min, std::int32_t shift);
 };
 

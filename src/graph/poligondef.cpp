@@ -28,7 +28,7 @@ std::int32_t clamped_index(double offset, double size, std::int32_t n) {
 // parts that can reach a requested index are partitioned. Parts are disjoint,
 // so the order they are sorted in does not change where equal distances end.
 class lazy_distance_sort {
-public:
+  public:
     explicit lazy_distance_sort(std::vector<distance_idx>& list) : list_(list) {
         if (list.size() > 1) pending_.push_back({0, static_cast<std::int32_t>(list.size()) - 1});
     }
@@ -39,8 +39,10 @@ public:
             const double pivot = list_[(lo + hi) / 2].distance;
             std::int32_t i = lo, j = hi;
             do {
-                while (list_[i].distance < pivot) ++i;
-                while (list_[j].distance > pivot) --j;
+                while (list_[i].distance < pivot)
+                    ++i;
+                while (list_[j].distance > pivot)
+                    --j;
                 if (i <= j) {
                     std::swap(list_[i], list_[j]);
                     ++i;
@@ -54,7 +56,7 @@ public:
         return list_[k];
     }
 
-private:
+  private:
     std::vector<distance_idx>& list_;
     std::vector<std::pair<std::int32_t, std::int32_t>> pending_;
 };
@@ -105,7 +107,8 @@ bool poligondef::seed_triangle() {
             third = sorted.at(k).id;
     }
     if (third < 0) return false;
-    xy = {{points[first].x, points[first].y}, {points[second].x, points[second].y},
+    xy = {{points[first].x, points[first].y},
+          {points[second].x, points[second].y},
           {points[third].x, points[third].y}};
     seed[0] = first;
     seed[1] = second;
@@ -159,7 +162,8 @@ std::uint8_t poligondef::edge_use(std::int32_t a, std::int32_t b) const {
         if (row[k] == hi) return edge_uses[static_cast<size_t>(lo) * edge_row + k];
         if (row[k] < 0) return 0;
     }
-    auto it = edge_overflow.find(static_cast<std::uint64_t>(lo) << 32 | static_cast<std::uint32_t>(hi));
+    auto it =
+        edge_overflow.find(static_cast<std::uint64_t>(lo) << 32 | static_cast<std::uint32_t>(hi));
     return it == edge_overflow.end() ? 0 : it->second;
 }
 
@@ -194,7 +198,8 @@ void poligondef::build_point_grid() {
         else
             break;
     }
-    for (size_t c = 1; c < cell_start.size(); ++c) cell_start[c] += cell_start[c - 1];
+    for (size_t c = 1; c < cell_start.size(); ++c)
+        cell_start[c] += cell_start[c - 1];
     cell_ids.resize(points.size());
     std::vector<std::int32_t> next(cell_start.begin(), cell_start.end() - 1);
     for (size_t id = 0; id < points.size(); ++id)
@@ -207,7 +212,8 @@ void poligondef::build_point_grid() {
     for (size_t rank = 0; rank < points.size(); ++rank)
         for (std::int32_t& id : seed)
             if (cell_ids[rank] == id) id = -1 - static_cast<std::int32_t>(rank);
-    for (std::int32_t& id : seed) id = -1 - id;
+    for (std::int32_t& id : seed)
+        id = -1 - id;
 
     cell_bounds.assign((cell_start.size() - 1) * 4, 0);
     for (size_t c = 0; c + 1 < cell_start.size(); ++c) {
@@ -230,7 +236,8 @@ void poligondef::build_point_grid() {
 void poligondef::build_hull() {
     // Points inside the polygon of the eight extreme points cannot be hull
     // corners; dropping them first keeps the sort small.
-    const double dirs[8][2] = {{1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1}};
+    const double dirs[8][2] = {{1, 0},  {1, 1},   {0, 1},  {-1, 1},
+                               {-1, 0}, {-1, -1}, {0, -1}, {1, -1}};
     std::int32_t extreme[8] = {};
     double best[8];
     std::fill(std::begin(best), std::end(best), -INFINITY);
@@ -248,7 +255,8 @@ void poligondef::build_hull() {
         const vector_2d& p = xy[extreme[k]];
         if (ring.empty() || !same(ring.back(), p)) ring.push_back(p);
     }
-    while (ring.size() > 1 && same(ring.front(), ring.back())) ring.pop_back();
+    while (ring.size() > 1 && same(ring.front(), ring.back()))
+        ring.pop_back();
     const double span = (static_cast<double>(max_x) - min_x) + (static_cast<double>(max_y) - min_y);
     std::vector<vector_2d> rest;
     for (const vector_2d& p : xy) {
@@ -266,11 +274,13 @@ void poligondef::build_hull() {
     hull.assign(rest.size() * 2, {});
     size_t k = 0;
     for (size_t i = 0; i < rest.size(); ++i) {
-        while (k >= 2 && cross_from(hull[k - 2], hull[k - 1], rest[i]) <= 0) --k;
+        while (k >= 2 && cross_from(hull[k - 2], hull[k - 1], rest[i]) <= 0)
+            --k;
         hull[k++] = rest[i];
     }
     for (size_t i = rest.size() - 1, lower = k + 1; i-- > 0;) {
-        while (k >= lower && cross_from(hull[k - 2], hull[k - 1], rest[i]) <= 0) --k;
+        while (k >= lower && cross_from(hull[k - 2], hull[k - 1], rest[i]) <= 0)
+            --k;
         hull[k++] = rest[i];
     }
     hull.resize(k > 1 ? k - 1 : k);
@@ -297,7 +307,8 @@ void poligondef::outside_region(const vector_2d& p, const vector_2d& q, std::int
         if (ga >= 0) take(a.x, a.y);
         if ((ga >= 0) != (gb >= 0)) {
             const double s = ga / (ga - gb);
-            take(a.x + s * (static_cast<double>(b.x) - a.x), a.y + s * (static_cast<double>(b.y) - a.y));
+            take(a.x + s * (static_cast<double>(b.x) - a.x),
+                 a.y + s * (static_cast<double>(b.y) - a.y));
         }
     }
     if (x0 > x1) { // nothing of the hull lies outside
@@ -306,8 +317,10 @@ void poligondef::outside_region(const vector_2d& p, const vector_2d& q, std::int
         return;
     }
     const double margin = 1e-9 * span;
-    auto lo = grid_cell_of(x0 - margin, y0 - margin, min_x, min_y, cell_width, cell_height, grid_size);
-    auto hi = grid_cell_of(x1 + margin, y1 + margin, min_x, min_y, cell_width, cell_height, grid_size);
+    auto lo =
+        grid_cell_of(x0 - margin, y0 - margin, min_x, min_y, cell_width, cell_height, grid_size);
+    auto hi =
+        grid_cell_of(x1 + margin, y1 + margin, min_x, min_y, cell_width, cell_height, grid_size);
     c0 = std::max(0, lo.first - 1);
     r0 = std::max(0, lo.second - 1);
     c1 = std::min(grid_size - 1, hi.first + 1);
@@ -336,8 +349,12 @@ void poligondef::register_triangle(std::int32_t t) {
         y0 = std::min<double>(y0, xy[c].y);
         y1 = std::max<double>(y1, xy[c].y);
     }
-    const bucket_entry entry{static_cast<float>(x0), static_cast<float>(x1), static_cast<float>(y0),
-                             static_cast<float>(y1), t};
+    const bucket_entry entry{static_cast<float>(x0),
+                             static_cast<float>(x1),
+                             static_cast<float>(y0),
+                             static_cast<float>(y1),
+                             t,
+                             {tri.corner[0], tri.corner[1], tri.corner[2]}};
     const std::int32_t bx0 = clamped_index(x0 - min_x, bucket_width, bucket_size);
     const std::int32_t bx1 = clamped_index(x1 - min_x, bucket_width, bucket_size);
     const std::int32_t by0 = clamped_index(y0 - min_y, bucket_height, bucket_size);
@@ -347,35 +364,35 @@ void poligondef::register_triangle(std::int32_t t) {
             buckets[static_cast<size_t>(bx) * bucket_size + by].push_back(entry);
 }
 
-bool poligondef::triangle_crosses(std::int32_t t, const vector_2d& a, double d1x, double d1y) const {
-    const front_triangle& tri = front[t];
+bool poligondef::triangle_crosses(const std::int32_t* corner, const vector_2d& a, double d1x,
+                                  double d1y) const {
     // Side of each corner against the segment's line; it is also the
     // numerator of the crossing parameter along the edge starting there.
     double side[3];
     for (int k = 0; k < 3; ++k) {
-        const vector_2d& s = xy[tri.corner[k]];
+        const vector_2d& s = xy[corner[k]];
         const double wx = static_cast<double>(s.x) - a.x, wy = static_cast<double>(s.y) - a.y;
         side[k] = d1x * wy - d1y * wx;
     }
-    // No edge can cross a line that all three corners lie clearly on one side
-    // of; the margin covers rounding of the products.
+    // An edge crosses the segment's line only between corners on opposite
+    // sides; the margin covers rounding of the products.
     const double tol = 1e-12 * (std::fabs(d1x) + std::fabs(d1y)) * side_scale;
-    if ((side[0] > tol && side[1] > tol && side[2] > tol) ||
-        (side[0] < -tol && side[1] < -tol && side[2] < -tol))
-        return false;
     for (int j = 0; j < 3; ++j) {
-        const vector_2d& s = xy[tri.corner[j]];
-        const vector_2d& e = xy[tri.corner[j == 2 ? 0 : j + 1]];
+        const int k = j == 2 ? 0 : j + 1;
+        const double num_u = side[j];
+        if (num_u == 0 || (num_u > tol && side[k] > tol) || (num_u < -tol && side[k] < -tol))
+            continue;
+        const vector_2d& s = xy[corner[j]];
+        const vector_2d& e = xy[corner[k]];
         const double d2x = static_cast<double>(e.x) - s.x, d2y = static_cast<double>(e.y) - s.y;
         const double wx = static_cast<double>(s.x) - a.x, wy = static_cast<double>(s.y) - a.y;
         const double den = d2x * d1y - d2y * d1x;
         if (den == 0) continue;
         const double num_t = d2x * wy - d2y * wx;
-        const double num_u = side[j];
         // Both parameters must be positive; the signs decide that without
-        // dividing, and most edges fail here.
+        // dividing.
         if (std::signbit(num_t) != std::signbit(den) || std::signbit(num_u) != std::signbit(den) ||
-            num_t == 0 || num_u == 0)
+            num_t == 0)
             continue;
         const double t_ab = num_t / den;
         const double u = num_u / den;
@@ -394,30 +411,53 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
     };
     auto make = [&](const vector_2d& a) {
         const double ax = a.x, ay = a.y, cx = c.x, cy = c.y;
-        return segment{&a, cx - ax, cy - ay, std::min(ax, cx) - margin, std::max(ax, cx) + margin,
-                       std::min(ay, cy) - margin, std::max(ay, cy) + margin};
+        return segment{&a,
+                       cx - ax,
+                       cy - ay,
+                       std::min(ax, cx) - margin,
+                       std::max(ax, cx) + margin,
+                       std::min(ay, cy) - margin,
+                       std::max(ay, cy) + margin};
     };
     const segment segs[2] = {make(p), make(q)};
-    tested.clear();
+    // A triangle sits in several buckets; a small set of the ones already
+    // tested keeps that local (no table per triangle to touch).
+    std::int32_t seen[2][64];
+    std::fill(&seen[0][0], &seen[0][0] + 128, -1);
     auto test_bucket = [&](std::int32_t col, std::int32_t row) {
         for (const bucket_entry& box : buckets[static_cast<size_t>(col) * bucket_size + row]) {
             for (const segment& sg : segs) {
                 if (box.x0 > sg.x1 || box.x1 < sg.x0 || box.y0 > sg.y1 || box.y1 < sg.y0) continue;
-                // A triangle sits in several buckets; test it once per segment.
-                const std::int64_t key = static_cast<std::int64_t>(box.t) * 2 + (&sg - segs);
-                if (std::find(tested.begin(), tested.end(), key) != tested.end()) continue;
-                tested.push_back(key);
-                if (triangle_crosses(box.t, *sg.a, sg.dx, sg.dy)) return true;
+                std::int32_t* set = seen[&sg - segs];
+                std::uint32_t slot = static_cast<std::uint32_t>(box.t) * 2654435761u >> 26;
+                bool done = false;
+                for (int probe = 0; probe < 64; ++probe, slot = (slot + 1) & 63) {
+                    if (set[slot] == box.t) {
+                        done = true;
+                        break;
+                    }
+                    if (set[slot] < 0) {
+                        set[slot] = box.t;
+                        break;
+                    }
+                }
+                // A full set only means a triangle may be tested twice.
+                if (done) continue;
+                if (triangle_crosses(box.corner, *sg.a, sg.dx, sg.dy)) return true;
             }
         }
         return false;
     };
     // A crossing point lies on a segment and in the triangle's bounds, so
     // only buckets under the segments (with a margin for rounding) matter.
-    const std::int32_t all_col0 = clamped_index(std::min(segs[0].x0, segs[1].x0) - min_x, bucket_width, bucket_size);
-    const std::int32_t all_col1 = clamped_index(std::max(segs[0].x1, segs[1].x1) - min_x, bucket_width, bucket_size);
-    const std::int32_t all_row0 = clamped_index(std::min(segs[0].y0, segs[1].y0) - min_y, bucket_height, bucket_size);
-    const std::int32_t all_row1 = clamped_index(std::max(segs[0].y1, segs[1].y1) - min_y, bucket_height, bucket_size);
+    const std::int32_t all_col0 =
+        clamped_index(std::min(segs[0].x0, segs[1].x0) - min_x, bucket_width, bucket_size);
+    const std::int32_t all_col1 =
+        clamped_index(std::max(segs[0].x1, segs[1].x1) - min_x, bucket_width, bucket_size);
+    const std::int32_t all_row0 =
+        clamped_index(std::min(segs[0].y0, segs[1].y0) - min_y, bucket_height, bucket_size);
+    const std::int32_t all_row1 =
+        clamped_index(std::max(segs[0].y1, segs[1].y1) - min_y, bucket_height, bucket_size);
     if ((all_col1 - all_col0 + 1) * (all_row1 - all_row0 + 1) <= 9) {
         // Short segments: the few buckets under both are cheaper than bands.
         for (std::int32_t col = all_col0; col <= all_col1; ++col)
@@ -456,7 +496,7 @@ void poligondef::grow() {
     build_point_grid();
     build_hull();
     bucket_size = std::clamp<std::int32_t>(
-        static_cast<std::int32_t>(std::ceil(std::sqrt(point_count / 4.0))), 1, 2048);
+        static_cast<std::int32_t>(std::ceil(std::sqrt(point_count / 8.0))), 1, 2048);
     side_scale = (static_cast<double>(max_x) - min_x) + (static_cast<double>(max_y) - min_y);
     bucket_width = (static_cast<double>(max_x) - min_x) / bucket_size;
     bucket_height = (static_cast<double>(max_y) - min_y) / bucket_size;
@@ -464,7 +504,8 @@ void poligondef::grow() {
     edge_to.assign(static_cast<size_t>(point_count) * edge_row, -1);
     edge_uses.assign(static_cast<size_t>(point_count) * edge_row, 0);
     // The seed was built before ranks existed.
-    for (std::int32_t& corner : front[0].corner) corner = seed[corner];
+    for (std::int32_t& corner : front[0].corner)
+        corner = seed[corner];
     const auto& c = front[0].corner;
     count_edge(c[0], c[1]);
     count_edge(c[1], c[2]);
@@ -542,9 +583,12 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
             size_t m = 0;
             for (size_t k = 1; k < list.size(); ++k)
                 if (list[k].distance < list[m].distance) m = k;
-            if (!(list[m].distance < best_distance)) settled = true;
-            else if (try_candidate(list[m])) settled = true;
-            else list.erase(list.begin() + static_cast<std::ptrdiff_t>(m));
+            if (!(list[m].distance < best_distance))
+                settled = true;
+            else if (try_candidate(list[m]))
+                settled = true;
+            else
+                list.erase(list.begin() + static_cast<std::ptrdiff_t>(m));
         }
         if (!settled) {
             std::stable_sort(list.begin(), list.end(), [](const candidate& a, const candidate& b) {
@@ -570,16 +614,21 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
             return best; // every cell that could add a candidate has been searched
         // The next ring in the order the search grid adds it, limited to the
         // cells that can hold a candidate.
-        const std::int32_t col_lo = std::max({c0 - 1, 0, rc0}), col_hi = std::min({c1 + 1, n - 1, rc1});
+        const std::int32_t col_lo = std::max({c0 - 1, 0, rc0}),
+                           col_hi = std::min({c1 + 1, n - 1, rc1});
         if (r0 - 1 >= std::max(0, rr0))
-            for (std::int32_t col = col_lo; col <= col_hi; ++col) scan_cell(col, r0 - 1);
+            for (std::int32_t col = col_lo; col <= col_hi; ++col)
+                scan_cell(col, r0 - 1);
         if (r1 + 1 <= std::min(n - 1, rr1))
-            for (std::int32_t col = col_lo; col <= col_hi; ++col) scan_cell(col, r1 + 1);
+            for (std::int32_t col = col_lo; col <= col_hi; ++col)
+                scan_cell(col, r1 + 1);
         const std::int32_t row_lo = std::max(r0, rr0), row_hi = std::min(r1, rr1);
         if (c0 - 1 >= std::max(0, rc0))
-            for (std::int32_t row = row_lo; row <= row_hi; ++row) scan_cell(c0 - 1, row);
+            for (std::int32_t row = row_lo; row <= row_hi; ++row)
+                scan_cell(c0 - 1, row);
         if (c1 + 1 <= std::min(n - 1, rc1))
-            for (std::int32_t row = row_lo; row <= row_hi; ++row) scan_cell(c1 + 1, row);
+            for (std::int32_t row = row_lo; row <= row_hi; ++row)
+                scan_cell(c1 + 1, row);
         c0 = std::max(c0 - 1, 0);
         r0 = std::max(r0 - 1, 0);
         c1 = std::min(c1 + 1, n - 1);

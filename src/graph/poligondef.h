@@ -17,13 +17,13 @@
 namespace tessaline {
 
 class poligondef {
-public:
+  public:
     poligondef(std::int32_t point_count, const gl_points_& points, float max_x, float min_x,
                float max_y, float min_y);
     void run();
     triangles get_triangles() const;
 
-private:
+  private:
     struct front_triangle {
         std::int32_t corner[3];
         std::uint8_t open; // bit j: edge j (corner j -> corner j+1) not yet shared
@@ -41,7 +41,8 @@ private:
     void close_shared_edges(std::int32_t i);
     std::int32_t find_third_point(std::int32_t from, std::int32_t to);
     bool segments_free(const vector_2d& p, const vector_2d& q, const vector_2d& c);
-    bool triangle_crosses(std::int32_t t, const vector_2d& a, double d1x, double d1y) const;
+    bool triangle_crosses(const std::int32_t* corner, const vector_2d& a, double d1x,
+                          double d1y) const;
     void register_triangle(std::int32_t t);
     void outside_region(const vector_2d& p, const vector_2d& q, std::int32_t& c0, std::int32_t& c1,
                         std::int32_t& r0, std::int32_t& r1) const;
@@ -74,9 +75,9 @@ private:
     struct bucket_entry {
         float x0, x1, y0, y1; // bounds of the triangle
         std::int32_t t;
+        std::int32_t corner[3]; // kept here so the test touches no other table
     };
     std::vector<std::vector<bucket_entry>> buckets;
-    std::vector<std::int64_t> tested; // triangle and segment pairs of one crossing test
 
     static constexpr int edge_row = 8;
     std::vector<std::int32_t> edge_to; // edge_row slots per lower point: the other point or -1
