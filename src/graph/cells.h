@@ -5,6 +5,7 @@
 
 #include "declaration.h"
 
+#include <array>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -71,6 +72,8 @@ class cells {
     void fill();
     void add_to_cell(std::int32_t col, std::int32_t row, std::int32_t id);
     void refine();
+    // Smallest and largest column and row of the area: c0, c1, r0, r1.
+    std::array<std::int32_t, 4> area_bounds() const;
     double area_clearance(double x, double y) const;
     void add_area_cell(std::int32_t col, std::int32_t row);
 };

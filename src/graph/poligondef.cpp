@@ -556,11 +556,16 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
             const double gy = std::max({b[2] - my, my - b[3], 0.0});
             if (std::sqrt(gx * gx + gy * gy) > best_distance * (1 + 1e-12)) return;
         }
-        for (std::int32_t id = cell_start[cell]; id < cell_start[cell + 1]; ++id) {
-            const vector_2d& c = xy[id];
-            if (!(cross_from(p, q, c) > 0)) continue;
-            const double dx = c.x - mx, dy = c.y - my;
-            const double d = std::sqrt(dx * dx + dy * dy);
+        // Squared distances clearly beyond the best need no root.
+        const double px = p.x, py = p.y;
+        const double beyond = best_distance * best_distance * (1 + 1e-12);
+        for (std::int32_t id = cell_start[cell], end = cell_start[cell + 1]; id < end; ++id) {
+            const double cx = xy[id].x, cy = xy[id].y;
+            if (!(ax * (cy - py) - ay * (cx - px) > 0)) continue;
+            const double dx = cx - mx, dy = cy - my;
+            const double d2 = dx * dx + dy * dy;
+            if (d2 > beyond) continue;
+            const double d = std::sqrt(d2);
             if (d < best_distance) round_candidates.push_back({d, id});
         }
     };

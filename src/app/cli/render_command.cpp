@@ -70,8 +70,8 @@ int render_command(const std::vector<std::string>& args) {
             output = args[++i];
         } else if (a == "--size") {
             if (i + 1 == args.size() || !parse_size(args[++i], size))
-                return usage_error("render", "--size needs WIDTHxHEIGHT, each 1 to " +
-                                                 std::to_string(largest_side));
+                return usage_error("render",
+                                   "--size needs WxH, each 1 to " + std::to_string(largest_side));
         } else if (a.size() > 1 && a[0] == '-') {
             return usage_error("render", "unknown option " + a);
         } else if (input.empty()) {
