@@ -35,16 +35,14 @@ data_points_ jittered_surface(int n) {
     return points;
 }
 
-double median_ms(int runs, const std::function<void()>& step) {
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        const auto t0 = std::chrono::steady_clock::now();
-        step();
-        glFinish();
-        ms.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
-                .count());
-    }
+double time_ms(const std::function<void()>& step) {
+    const auto t0 = std::chrono::steady_clock::now();
+    step();
+    glFinish();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+}
+
+double median(std::vector<double> ms) {
     std::sort(ms.begin(), ms.end());
     return ms[ms.size() / 2];
 }
@@ -72,12 +70,9 @@ int main(int argc, char** argv) {
 
         const auto frame = [&] { screen.render(GL_RENDER); };
         frame(); // builds the arrays, as a data change does
-        const double frame_ms = median_ms(runs, frame);
-        scene.use_vertex_arrays = false;
-        const double immediate_ms = median_ms(runs, frame);
-        scene.use_vertex_arrays = true;
 
-        // Two pixels near the middle that show different points.
+        // Two pixels near the middle that show different points, and a
+        // neighbour pixel on the first one's dot where there is one.
         const int cx = 815 / 2, cy = 682 / 2;
         const std::int32_t first = screen.pick_point(cx, cy);
         int dx = 1;
@@ -88,20 +83,29 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "no two points near the middle of the view\n");
             return 1;
         }
-        int turn = 0;
-        const double move_ms = median_ms(runs, [&] {
-            const int x = (turn++ % 2 == 0) ? cx + dx : cx;
-            if (screen.hover_at(x, cy)) frame();
-        });
-        // A neighbour pixel on the same dot, where there is one.
         const int nx = screen.pick_point(cx - 1, cy) == first ? cx - 1 : cx;
-        screen.hover_at(cx, cy);
-        const double same_ms = median_ms(runs * 3, [&] {
-            const int x = (turn++ % 2 == 0) ? nx : cx;
+
+        // The four timings take turns, so that a load coming and going on
+        // the machine weighs on all of them alike.
+        std::vector<double> frame_ms, immediate_ms, move_ms, same_ms;
+        const auto move_to = [&](int x) {
             if (screen.hover_at(x, cy)) frame();
-        });
+        };
+        move_to(cx);
+        for (int run = 0; run < runs; ++run) {
+            frame_ms.push_back(time_ms(frame));
+            scene.use_vertex_arrays = false;
+            immediate_ms.push_back(time_ms(frame));
+            scene.use_vertex_arrays = true;
+            // Onto the other point and back: two moves that each find a new point.
+            move_ms.push_back(time_ms([&] { move_to(cx + dx); }));
+            move_ms.push_back(time_ms([&] { move_to(cx); }));
+            // Within the first point's dot: no new point, no frame.
+            same_ms.push_back(time_ms([&] { move_to(nx); }));
+            same_ms.push_back(time_ms([&] { move_to(cx); }));
+        }
         std::printf("points=%d frame_ms=%.1f immediate_ms=%.1f move_ms=%.1f same_ms=%.3f\n", n,
-                    frame_ms, immediate_ms, move_ms, same_ms);
+                    median(frame_ms), median(immediate_ms), median(move_ms), median(same_ms));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tessaline-bench-render: %s\n", e.what());
         return 1;
