@@ -38,6 +38,7 @@ static double axis_scale(double max, double min) {
 }
 
 void Datafield::compute_bounds() {
+    ++revision;
     if (points.empty()) {
         max_x = max_y = max_z = 10;
         min_x = min_y = min_z = 0;
@@ -69,6 +70,7 @@ void Datafield::compute_bounds() {
 }
 
 void Datafield::build_faces() {
+    ++revision;
     poligondef builder(point_count, gl_points, gl_max_x, gl_min_x, gl_max_y, gl_min_y);
     builder.run();
     faces = builder.get_triangles();
@@ -76,6 +78,7 @@ void Datafield::build_faces() {
 }
 
 void Datafield::compute_normals() {
+    ++revision;
     normals.resize(faces.size());
     vector_3d sum;
     for (size_t i = 0; i < faces.size(); ++i) {

@@ -52,6 +52,9 @@ class Datafield {
     vector_3d mean_normal;
     std::int32_t face_count = 0;
     marks marks_x, marks_y, marks_z;
+    // Counts the changes of gl_points, faces and normals, so that a view can
+    // keep what it built from them until they change.
+    std::uint64_t revision = 0;
 
   private:
     static interval shifted_interval(double max, double min, std::int32_t shift);

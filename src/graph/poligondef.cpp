@@ -215,7 +215,9 @@ void poligondef::build_point_grid() {
     for (std::int32_t& id : seed)
         id = -1 - id;
 
-    cell_bounds.assign((cell_start.size() - 1) * 4, 0);
+    // Bounds of a cell's points, kept at the cell's first rank: a crowded
+    // grid has far more cells than points.
+    cell_bounds.assign(points.size() * 4, 0);
     for (size_t c = 0; c + 1 < cell_start.size(); ++c) {
         if (cell_start[c] == cell_start[c + 1]) continue;
         float x0 = INFINITY, x1 = -INFINITY, y0 = INFINITY, y1 = -INFINITY;
@@ -226,10 +228,11 @@ void poligondef::build_point_grid() {
             y0 = std::min(y0, p.y);
             y1 = std::max(y1, p.y);
         }
-        cell_bounds[c * 4] = x0;
-        cell_bounds[c * 4 + 1] = x1;
-        cell_bounds[c * 4 + 2] = y0;
-        cell_bounds[c * 4 + 3] = y1;
+        float* b = &cell_bounds[static_cast<size_t>(cell_start[c]) * 4];
+        b[0] = x0;
+        b[1] = x1;
+        b[2] = y0;
+        b[3] = y1;
     }
 }
 
@@ -327,15 +330,64 @@ void poligondef::outside_region(const vector_2d& p, const vector_2d& q, std::int
     r1 = std::min(grid_size - 1, hi.second + 1);
 }
 
-bool poligondef::cell_may_be_outside(std::int32_t cell, const vector_2d& p, double ax, double ay,
-                                     double tol) const {
-    if (cell_start[cell] == cell_start[cell + 1]) return false;
-    const float* b = &cell_bounds[static_cast<size_t>(cell) * 4];
+bool poligondef::bounds_may_be_outside(const float* b, const vector_2d& p, double ax, double ay,
+                                       double tol) {
     // The cross product is linear in the point, so its largest value over the
-    // cell's bounds is at the corner picked by the signs of the edge.
+    // bounds is at the corner picked by the signs of the edge.
     const double x = ay > 0 ? b[0] : b[1];
     const double y = ax > 0 ? b[3] : b[2];
     return ax * (y - p.y) - ay * (x - p.x) > -tol;
+}
+
+std::int32_t poligondef::tree_of_cell(std::int32_t cell) {
+    auto [it, added] = cell_trees.try_emplace(cell, 0);
+    if (!added) return it->second;
+    const auto begin = static_cast<std::int32_t>(node_ranks.size());
+    for (std::int32_t id = cell_start[cell]; id < cell_start[cell + 1]; ++id) node_ranks.push_back(id);
+    it->second = build_point_node(begin, static_cast<std::int32_t>(node_ranks.size()), 0);
+    return it->second;
+}
+
+std::int32_t poligondef::build_point_node(std::int32_t begin, std::int32_t end, int depth) {
+    point_node node{{INFINITY, -INFINITY, INFINITY, -INFINITY}, begin, end, -1, 0, false};
+    for (std::int32_t k = begin; k < end; ++k) {
+        const vector_2d& v = xy[node_ranks[k]];
+        node.bounds[0] = std::min(node.bounds[0], v.x);
+        node.bounds[1] = std::max(node.bounds[1], v.x);
+        node.bounds[2] = std::min(node.bounds[2], v.y);
+        node.bounds[3] = std::max(node.bounds[3], v.y);
+    }
+    node.same_xy = node.bounds[0] == node.bounds[1] && node.bounds[2] == node.bounds[3];
+    const auto index = static_cast<std::int32_t>(point_nodes.size());
+    point_nodes.push_back(node);
+    if (end - begin <= 16 || node.same_xy || depth >= 24) return index;
+    // Split into quadrants at the middle of the bounds.
+    const double mid_x = (static_cast<double>(node.bounds[0]) + node.bounds[1]) / 2;
+    const double mid_y = (static_cast<double>(node.bounds[2]) + node.bounds[3]) / 2;
+    std::int32_t* first = &node_ranks[begin];
+    std::int32_t* last = first + (end - begin);
+    std::int32_t* split_x = std::partition(first, last, [&](std::int32_t r) { return xy[r].x <= mid_x; });
+    std::int32_t* parts[5] = {
+        first, std::partition(first, split_x, [&](std::int32_t r) { return xy[r].y <= mid_y; }),
+        split_x, std::partition(split_x, last, [&](std::int32_t r) { return xy[r].y <= mid_y; }),
+        last};
+    std::vector<std::pair<std::int32_t, std::int32_t>> ranges;
+    for (int k = 0; k < 4; ++k)
+        if (parts[k] != parts[k + 1])
+            ranges.push_back({begin + static_cast<std::int32_t>(parts[k] - first),
+                              begin + static_cast<std::int32_t>(parts[k + 1] - first)});
+    if (ranges.size() < 2) return index; // rounding put every point on one side
+    // Children are built first, then listed together after their parent.
+    std::vector<std::int32_t> built;
+    for (auto [b, e] : ranges) built.push_back(build_point_node(b, e, depth + 1));
+    const auto first_child = static_cast<std::int32_t>(point_nodes.size());
+    for (std::int32_t child : built) {
+        const point_node copy = point_nodes[child];
+        point_nodes.push_back(copy);
+    }
+    point_nodes[index].first_child = first_child;
+    point_nodes[index].child_count = static_cast<std::int32_t>(built.size());
+    return index;
 }
 
 // ---- triangle buckets and the crossing test ---------------------------------
@@ -355,13 +407,90 @@ void poligondef::register_triangle(std::int32_t t) {
                              static_cast<float>(y1),
                              t,
                              {tri.corner[0], tri.corner[1], tri.corner[2]}};
-    const std::int32_t bx0 = clamped_index(x0 - min_x, bucket_width, bucket_size);
-    const std::int32_t bx1 = clamped_index(x1 - min_x, bucket_width, bucket_size);
-    const std::int32_t by0 = clamped_index(y0 - min_y, bucket_height, bucket_size);
-    const std::int32_t by1 = clamped_index(y1 - min_y, bucket_height, bucket_size);
-    for (std::int32_t bx = bx0; bx <= bx1; ++bx)
-        for (std::int32_t by = by0; by <= by1; ++by)
-            buckets[static_cast<size_t>(bx) * bucket_size + by].push_back(entry);
+    // A crossing lies on an edge, so a triangle goes only into the buckets
+    // its edges pass through: a long thin face does not fill every bucket
+    // under its bounds.
+    const double margin = 1e-9 * (bucket_width + bucket_height) * bucket_size;
+    for (int j = 0; j < 3; ++j) {
+        const vector_2d& s0 = xy[tri.corner[j]];
+        const vector_2d& s1 = xy[tri.corner[j == 2 ? 0 : j + 1]];
+        const double ax = s0.x, ay = s0.y, dx = static_cast<double>(s1.x) - s0.x,
+                     dy = static_cast<double>(s1.y) - s0.y;
+        const std::int32_t row0 =
+            clamped_index(std::min<double>(s0.y, s1.y) - margin - min_y, bucket_height, bucket_size);
+        const std::int32_t row1 =
+            clamped_index(std::max<double>(s0.y, s1.y) + margin - min_y, bucket_height, bucket_size);
+        for (std::int32_t row = row0; row <= row1; ++row) {
+            double lo_x = std::min<double>(s0.x, s1.x), hi_x = std::max<double>(s0.x, s1.x);
+            if (dy != 0 && row1 > row0) {
+                const double band0 = min_y + row * bucket_height - margin;
+                const double band1 = min_y + (row + 1) * bucket_height + margin;
+                const double f0 = std::clamp((band0 - ay) / dy, 0.0, 1.0);
+                const double f1 = std::clamp((band1 - ay) / dy, 0.0, 1.0);
+                const double xa = ax + f0 * dx, xb = ax + f1 * dx;
+                lo_x = std::max(lo_x, std::min(xa, xb));
+                hi_x = std::min(hi_x, std::max(xa, xb));
+            }
+            const std::int32_t col0 = clamped_index(lo_x - margin - min_x, bucket_width, bucket_size);
+            const std::int32_t col1 = clamped_index(hi_x + margin - min_x, bucket_width, bucket_size);
+            for (std::int32_t col = col0; col <= col1; ++col) insert_entry(col * bucket_size + row, entry);
+        }
+    }
+}
+
+bool poligondef::edge_meets(const bucket_entry& entry, const bucket_node& b) const {
+    const double margin = 1e-9 * (bucket_width + bucket_height) * bucket_size;
+    const double x0 = b.x0 - margin, x1 = b.x1 + margin, y0 = b.y0 - margin, y1 = b.y1 + margin;
+    for (int j = 0; j < 3; ++j) {
+        const vector_2d& s0 = xy[entry.corner[j]];
+        const vector_2d& s1 = xy[entry.corner[j == 2 ? 0 : j + 1]];
+        if (std::max<double>(s0.x, s1.x) < x0 || std::min<double>(s0.x, s1.x) > x1 ||
+            std::max<double>(s0.y, s1.y) < y0 || std::min<double>(s0.y, s1.y) > y1)
+            continue;
+        // The edge's line must pass between the rectangle's corners.
+        const double dx = static_cast<double>(s1.x) - s0.x, dy = static_cast<double>(s1.y) - s0.y;
+        const double tol = 1e-9 * (std::fabs(dx) + std::fabs(dy)) * (x1 - x0 + y1 - y0 + margin);
+        int above = 0, below = 0;
+        for (double cx : {x0, x1})
+            for (double cy : {y0, y1}) {
+                const double side = dx * (cy - s0.y) - dy * (cx - s0.x);
+                above += side > -tol;
+                below += side < tol;
+            }
+        if (above > 0 && below > 0) return true;
+    }
+    return false;
+}
+
+void poligondef::insert_entry(std::int32_t node, const bucket_entry& entry) {
+    if (buckets[node].first_child >= 0) {
+        for (std::int32_t k = 0; k < 16; ++k)
+            if (edge_meets(entry, buckets[buckets[node].first_child + k]))
+                insert_entry(buckets[node].first_child + k, entry);
+        return;
+    }
+    // Two edges of one face often pass the same bucket.
+    auto& list = buckets[node].entries;
+    if (!list.empty() && list.back().t == entry.t) return;
+    list.push_back(entry);
+    // Crowded points make crowded buckets; a full one splits in 4 x 4 so that
+    // a crossing test still looks at a few triangles only.
+    const bucket_node& b = buckets[node];
+    // Splitting stops where the rectangle is as fine as 32-bit coordinates go.
+    const double fine = 1e-6 * (std::fabs(b.x0) + std::fabs(b.x1) + std::fabs(b.y0) + std::fabs(b.y1));
+    if (b.entries.size() <= 64 || b.depth >= 16 || !(b.x1 - b.x0 > fine) || !(b.y1 - b.y0 > fine))
+        return;
+    std::vector<bucket_entry> entries = std::move(buckets[node].entries);
+    buckets[node].entries = {};
+    const auto first = static_cast<std::int32_t>(buckets.size());
+    const bucket_node parent = buckets[node];
+    const double w = (parent.x1 - parent.x0) / 4, h = (parent.y1 - parent.y0) / 4;
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            buckets.push_back({parent.x0 + i * w, parent.x0 + (i + 1) * w, parent.y0 + j * h,
+                               parent.y0 + (j + 1) * h, {}, -1, parent.depth + 1});
+    buckets[node].first_child = first;
+    for (const bucket_entry& e : entries) insert_entry(node, e);
 }
 
 bool poligondef::triangle_crosses(const std::int32_t* corner, const vector_2d& a, double d1x,
@@ -424,8 +553,13 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
     // tested keeps that local (no table per triangle to touch).
     std::int32_t seen[2][64];
     std::fill(&seen[0][0], &seen[0][0] + 128, -1);
-    auto test_bucket = [&](std::int32_t col, std::int32_t row) {
-        for (const bucket_entry& box : buckets[static_cast<size_t>(col) * bucket_size + row]) {
+    auto overlaps = [&](const bucket_node& b) {
+        for (const segment& sg : segs)
+            if (b.x0 <= sg.x1 && b.x1 >= sg.x0 && b.y0 <= sg.y1 && b.y1 >= sg.y0) return true;
+        return false;
+    };
+    auto test_leaf = [&](const bucket_node& b) {
+        for (const bucket_entry& box : b.entries) {
             for (const segment& sg : segs) {
                 if (box.x0 > sg.x1 || box.x1 < sg.x0 || box.y0 > sg.y1 || box.y1 < sg.y0) continue;
                 std::int32_t* set = seen[&sg - segs];
@@ -448,6 +582,36 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
         }
         return false;
     };
+    std::vector<std::int32_t>& stack = node_stack;
+    auto test_node = [&](std::int32_t root) {
+        if (buckets[root].first_child < 0) return test_leaf(buckets[root]);
+        stack.assign(1, root);
+        while (!stack.empty()) {
+            const bucket_node& b = buckets[stack.back()];
+            stack.pop_back();
+            if (b.first_child < 0) {
+                if (test_leaf(b)) return true;
+                continue;
+            }
+            for (std::int32_t k = 15; k >= 0; --k)
+                if (overlaps(buckets[b.first_child + k])) stack.push_back(b.first_child + k);
+        }
+        return false;
+    };
+    auto test_bucket = [&](std::int32_t col, std::int32_t row) { return test_node(col * bucket_size + row); };
+    // A blocked candidate is most often walled in right around itself, so the
+    // leaf under it is looked at first; that ends most blocked tests at once.
+    {
+        std::int32_t node = clamped_index(c.x - min_x, bucket_width, bucket_size) * bucket_size +
+                            clamped_index(c.y - min_y, bucket_height, bucket_size);
+        while (buckets[node].first_child >= 0) {
+            const bucket_node& b = buckets[node];
+            const std::int32_t i = clamped_index(c.x - b.x0, (b.x1 - b.x0) / 4, 4);
+            const std::int32_t j = clamped_index(c.y - b.y0, (b.y1 - b.y0) / 4, 4);
+            node = b.first_child + i * 4 + j;
+        }
+        if (test_node(node)) return false;
+    }
     // A crossing point lies on a segment and in the triangle's bounds, so
     // only buckets under the segments (with a margin for rounding) matter.
     const std::int32_t all_col0 =
@@ -500,7 +664,12 @@ void poligondef::grow() {
     side_scale = (static_cast<double>(max_x) - min_x) + (static_cast<double>(max_y) - min_y);
     bucket_width = (static_cast<double>(max_x) - min_x) / bucket_size;
     bucket_height = (static_cast<double>(max_y) - min_y) / bucket_size;
-    buckets.assign(static_cast<size_t>(bucket_size) * bucket_size, {});
+    buckets.clear();
+    for (std::int32_t col = 0; col < bucket_size; ++col)
+        for (std::int32_t row = 0; row < bucket_size; ++row)
+            buckets.push_back({min_x + col * bucket_width, min_x + (col + 1) * bucket_width,
+                               min_y + row * bucket_height, min_y + (row + 1) * bucket_height,
+                               {}, -1, 0});
     edge_to.assign(static_cast<size_t>(point_count) * edge_row, -1);
     edge_uses.assign(static_cast<size_t>(point_count) * edge_row, 0);
     // The seed was built before ranks existed.
@@ -544,65 +713,92 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
     // Cells that can hold a candidate at all; the whole grid until narrowed.
     std::int32_t rc0 = 0, rc1 = n - 1, rr0 = 0, rr1 = n - 1;
 
+    // One round hands out candidates nearest first, the first handed out
+    // among equal distances (cell order in the round, then id); testing in
+    // that order runs the crossing test only where it can decide the result.
+    // Crowded cells are searched through a tree of their points instead of
+    // point by point.
+    std::uint32_t order = 0;
     round_candidates.clear();
+    round_nodes.clear();
+    auto by_distance = [](const queued& a, const queued& b) {
+        return a.distance > b.distance || (a.distance == b.distance && a.key > b.key);
+    };
+    const double px = p.x, py = p.y;
+    auto offer_point = [&](std::int32_t id, std::uint32_t cell_order) {
+        const double cx = xy[id].x, cy = xy[id].y;
+        if (!(ax * (cy - py) - ay * (cx - px) > 0)) return;
+        const double dx = cx - mx, dy = cy - my;
+        const double d = std::sqrt(dx * dx + dy * dy);
+        if (!(d < best_distance)) return;
+        round_candidates.push_back(
+            {d, static_cast<std::uint64_t>(cell_order) << 32 | static_cast<std::uint32_t>(id), id});
+        std::push_heap(round_candidates.begin(), round_candidates.end(), by_distance);
+    };
+    auto near_bounds = [&](const float* b) {
+        // A lower bound of the distance to any point within the bounds.
+        const double gx = std::max({b[0] - mx, mx - b[1], 0.0});
+        const double gy = std::max({b[2] - my, my - b[3], 0.0});
+        return std::sqrt(gx * gx + gy * gy) * (1 - 1e-12);
+    };
+    auto offer_node = [&](std::int32_t node, std::uint32_t cell_order) {
+        const point_node& nd = point_nodes[node];
+        if (!bounds_may_be_outside(nd.bounds, p, ax, ay, tol)) return;
+        const double d = near_bounds(nd.bounds);
+        if (!(d < best_distance)) return;
+        round_nodes.push_back({d, cell_order, node});
+        std::push_heap(round_nodes.begin(), round_nodes.end(), by_distance);
+    };
     auto scan_cell = [&](std::int32_t col, std::int32_t row) {
         const std::int32_t cell = col * n + row;
-        if (!cell_may_be_outside(cell, p, ax, ay, tol)) return;
-        if (best >= 0) {
-            // No point of a cell whose bounds lie at or beyond the best
-            // distance can win (the margin covers rounding).
-            const float* b = &cell_bounds[static_cast<size_t>(cell) * 4];
-            const double gx = std::max({b[0] - mx, mx - b[1], 0.0});
-            const double gy = std::max({b[2] - my, my - b[3], 0.0});
-            if (std::sqrt(gx * gx + gy * gy) > best_distance * (1 + 1e-12)) return;
+        const std::uint32_t cell_order = order++;
+        if (cell_start[cell] == cell_start[cell + 1]) return;
+        const float* b = &cell_bounds[static_cast<size_t>(cell_start[cell]) * 4];
+        if (!bounds_may_be_outside(b, p, ax, ay, tol)) return;
+        if (best >= 0 && !(near_bounds(b) < best_distance)) return;
+        if (cell_start[cell + 1] - cell_start[cell] > crowded_cell) {
+            offer_node(tree_of_cell(cell), cell_order);
+            return;
         }
-        // Squared distances clearly beyond the best need no root.
-        const double px = p.x, py = p.y;
-        const double beyond = best_distance * best_distance * (1 + 1e-12);
-        for (std::int32_t id = cell_start[cell], end = cell_start[cell + 1]; id < end; ++id) {
-            const double cx = xy[id].x, cy = xy[id].y;
-            if (!(ax * (cy - py) - ay * (cx - px) > 0)) continue;
-            const double dx = cx - mx, dy = cy - my;
-            const double d2 = dx * dx + dy * dy;
-            if (d2 > beyond) continue;
-            const double d = std::sqrt(d2);
-            if (d < best_distance) round_candidates.push_back({d, id});
-        }
+        for (std::int32_t id = cell_start[cell], end = cell_start[cell + 1]; id < end; ++id)
+            offer_point(id, cell_order);
     };
-    // Within one round the nearest candidate wins, the first handed out among
-    // equals; testing in that order runs the crossing test only where it can
-    // decide the result.
     auto settle_round = [&]() {
-        // Take candidates nearest first (the first handed out among equals).
-        // Usually the first is free, so a few minimum picks beat sorting;
-        // a long run of blocked candidates gets sorted instead.
-        auto& list = round_candidates;
-        auto try_candidate = [&](const candidate& c) {
-            if (!segments_free(p, q, xy[c.id])) return false;
-            best = c.id;
-            best_distance = c.distance;
-            return true;
-        };
-        bool settled = false;
-        for (int picks = 0; picks < 8 && !list.empty() && !settled; ++picks) {
-            size_t m = 0;
-            for (size_t k = 1; k < list.size(); ++k)
-                if (list[k].distance < list[m].distance) m = k;
-            if (!(list[m].distance < best_distance))
-                settled = true;
-            else if (try_candidate(list[m]))
-                settled = true;
-            else
-                list.erase(list.begin() + static_cast<std::ptrdiff_t>(m));
+        while (true) {
+            const double node_distance = round_nodes.empty() ? INFINITY : round_nodes.front().distance;
+            if (!round_candidates.empty() && round_candidates.front().distance < node_distance) {
+                std::pop_heap(round_candidates.begin(), round_candidates.end(), by_distance);
+                const queued c = round_candidates.back();
+                round_candidates.pop_back();
+                if (!(c.distance < best_distance)) break;
+                if (segments_free(p, q, xy[c.index])) {
+                    best = c.index;
+                    best_distance = c.distance;
+                    break;
+                }
+                continue;
+            }
+            if (round_nodes.empty()) break;
+            std::pop_heap(round_nodes.begin(), round_nodes.end(), by_distance);
+            const queued nq = round_nodes.back();
+            round_nodes.pop_back();
+            if (!(nq.distance < best_distance)) break;
+            const auto cell_order = static_cast<std::uint32_t>(nq.key);
+            const point_node& nd = point_nodes[nq.index];
+            if (nd.first_child >= 0) {
+                for (std::int32_t k = 0; k < nd.child_count; ++k)
+                    offer_node(nd.first_child + k, cell_order);
+            } else if (nd.same_xy) {
+                // Points at one place are all free or all blocked: the first
+                // handed out stands for them all.
+                offer_point(*std::min_element(&node_ranks[nd.begin], &node_ranks[nd.end]), cell_order);
+            } else {
+                for (std::int32_t k = nd.begin; k < nd.end; ++k) offer_point(node_ranks[k], cell_order);
+            }
         }
-        if (!settled) {
-            std::stable_sort(list.begin(), list.end(), [](const candidate& a, const candidate& b) {
-                return a.distance < b.distance;
-            });
-            for (const candidate& c : list)
-                if (!(c.distance < best_distance) || try_candidate(c)) break;
-        }
-        list.clear();
+        round_candidates.clear();
+        round_nodes.clear();
+        order = 0;
     };
     auto clearance = [&]() {
         return grid_area_clearance(mx, my, c0, c1, r0, r1, n, max_x, min_x, max_y, min_y,

@@ -28,9 +28,32 @@ class poligondef {
         std::int32_t corner[3];
         std::uint8_t open; // bit j: edge j (corner j -> corner j+1) not yet shared
     };
-    struct candidate {
+    // A candidate point or a node of a crowded cell's point tree, queued by
+    // distance from the edge's midpoint.
+    struct queued {
         double distance;
-        std::int32_t id;
+        std::uint64_t key; // handout order: cell order in the round, then id
+        std::int32_t index;
+    };
+    // A node of a crowded cell's point tree: bounds, its ranks in node_ranks,
+    // and its children (consecutive in point_nodes) unless it is a leaf.
+    struct point_node {
+        float bounds[4]; // min x, max x, min y, max y
+        std::int32_t begin, end;
+        std::int32_t first_child, child_count;
+        bool same_xy; // every point at one place
+    };
+    struct bucket_entry {
+        float x0, x1, y0, y1; // bounds of the triangle
+        std::int32_t t;
+        std::int32_t corner[3]; // kept here so the test touches no other table
+    };
+    // A bucket covers a rectangle; a crowded one splits into 16 children.
+    struct bucket_node {
+        double x0, x1, y0, y1;
+        std::vector<bucket_entry> entries; // a leaf's triangles
+        std::int32_t first_child;          // -1 for a leaf
+        std::int32_t depth;
     };
 
     bool seed_triangle();
@@ -44,10 +67,14 @@ class poligondef {
     bool triangle_crosses(const std::int32_t* corner, const vector_2d& a, double d1x,
                           double d1y) const;
     void register_triangle(std::int32_t t);
+    void insert_entry(std::int32_t node, const bucket_entry& entry);
+    bool edge_meets(const bucket_entry& entry, const bucket_node& bucket) const;
     void outside_region(const vector_2d& p, const vector_2d& q, std::int32_t& c0, std::int32_t& c1,
                         std::int32_t& r0, std::int32_t& r1) const;
-    bool cell_may_be_outside(std::int32_t cell, const vector_2d& p, double ax, double ay,
-                             double tol) const;
+    static bool bounds_may_be_outside(const float* bounds, const vector_2d& p, double ax,
+                                      double ay, double tol);
+    std::int32_t tree_of_cell(std::int32_t cell);
+    std::int32_t build_point_node(std::int32_t begin, std::int32_t end, int depth);
 
     // How many built triangles hold the undirected edge a-b.
     void count_edge(std::int32_t a, std::int32_t b);
@@ -66,18 +93,19 @@ class poligondef {
     std::int32_t grid_size = 1;
     float cell_width = 0, cell_height = 0;
     std::vector<std::int32_t> cell_start, cell_ids;
-    std::vector<float> cell_bounds; // min x, max x, min y, max y per cell
+    std::vector<float> cell_bounds; // min x, max x, min y, max y, at each cell's first rank
+    // Cells with more points than this are searched through a point tree.
+    static constexpr std::int32_t crowded_cell = 64;
+    std::unordered_map<std::int32_t, std::int32_t> cell_trees; // cell -> root node
+    std::vector<point_node> point_nodes;
+    std::vector<std::int32_t> node_ranks;
 
     // Buckets of built triangles for the crossing test.
     double side_scale = 0; // width + height of the extent
     std::int32_t bucket_size = 1;
     double bucket_width = 0, bucket_height = 0;
-    struct bucket_entry {
-        float x0, x1, y0, y1; // bounds of the triangle
-        std::int32_t t;
-        std::int32_t corner[3]; // kept here so the test touches no other table
-    };
-    std::vector<std::vector<bucket_entry>> buckets;
+    std::vector<bucket_node> buckets; // the top grid first, col * bucket_size + row
+    std::vector<std::int32_t> node_stack;
 
     static constexpr int edge_row = 8;
     std::vector<std::int32_t> edge_to; // edge_row slots per lower point: the other point or -1
@@ -85,7 +113,7 @@ class poligondef {
     std::unordered_map<std::uint64_t, std::uint8_t> edge_overflow;
 
     std::vector<vector_2d> hull; // counter-clockwise
-    std::vector<candidate> round_candidates;
+    std::vector<queued> round_candidates, round_nodes; // heaps of one round
 };
 
 } // namespace tessaline

@@ -2,6 +2,7 @@
 #include "app/version.h"
 #include "cli_output.h"
 #include "commands.h"
+#include "render_command.h"
 
 #include <clocale>
 #include <iostream>
@@ -36,6 +37,12 @@ constexpr command commands[] = {
      "With --marks, also each axis' marks as the view labels them, one per line:\n"
      "AXIS TEXT POSITION, the caption first.",
      info_command},
+    {"render", "GRAPH.xyz -o OUT.png [--size WxH]",
+     "Draws a graph file's whole view and saves it as a PNG picture.\n"
+     "The camera, graph modes, label flags and colour, zoom steps, captions, point\n"
+     "size and selection are those stored in the file; the picture is what the\n"
+     "desktop view of that size shows (default 815x682). Needs no display.",
+     render_command},
 };
 
 void print_usage(std::ostream& out) {

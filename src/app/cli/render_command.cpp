@@ -1,0 +1,124 @@
+// render: the picture the desktop shows for a graph file, drawn headless with
+// the same screen and scene, saved as PNG.
+#include "render_command.h"
+
+#include "cli_output.h"
+#include "files/graph_apply.h"
+#include "files/graph_reader.h"
+#include "graph/number_text.h"
+#include "view/headless/egl_surface.h"
+#include "view/opengl_screen.h"
+#include "view/png_writer.h"
+
+#include <charconv>
+#include <exception>
+#include <iostream>
+
+namespace tessaline {
+
+namespace {
+
+// The centre panel of the desktop window at its first size.
+constexpr pixel_size default_size{815, 682};
+constexpr int largest_side = 16384;
+
+bool parse_size(const std::string& text, pixel_size& size) {
+    const auto x = text.find('x');
+    if (x == std::string::npos) return false;
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    int w = 0, h = 0;
+    const auto [wend, werr] = std::from_chars(begin, begin + x, w);
+    const auto [hend, herr] = std::from_chars(begin + x + 1, end, h);
+    if (werr != std::errc() || herr != std::errc() || wend != begin + x || hend != end)
+        return false;
+    if (w < 1 || h < 1 || w > largest_side || h > largest_side) return false;
+    size = {w, h};
+    return true;
+}
+
+// The view part of the file. Values the reader did not reach hold a fresh
+// start's, which is what a new screen has, so the whole document applies.
+void apply_view(TOpenGLScreen& screen, const graph_document& d) {
+    screen.alpha = d.camera.alpha;
+    screen.betta = d.camera.betta;
+    screen.radius = d.camera.radius;
+    screen.move_a = d.camera.move_a;
+    screen.move_b = d.camera.move_b;
+    space& s = screen.get_space();
+    s.selected_point_id = d.selected_point_id;
+    s.set_axis_zoom(d.zoom_step.x, d.zoom_step.y, d.zoom_step.z);
+    s.set_font_zoom(d.font_zoom_step);
+    s.set_font_color(color_to_rgb(static_cast<std::uint32_t>(d.font_color)));
+    s.set_point_size(d.point_size);
+    s.set_t_shift(d.t_shift.x, d.t_shift.y, d.t_shift.z);
+    s.set_t_turn(d.t_turn.x, d.t_turn.y, d.t_turn.z);
+    s.set_t_inv(d.t_inv.x, d.t_inv.y, d.t_inv.z);
+    s.set_t_overturn(d.t_overturn.x, d.t_overturn.y, d.t_overturn.z);
+    s.set_graph_mode(d.modes.mode_points, d.modes.mode_lines, d.modes.mode_poligones);
+}
+
+} // namespace
+
+int render_command(const std::vector<std::string>& args) {
+    std::string input, output;
+    pixel_size size = default_size;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "-o" || a == "--output") {
+            if (i + 1 == args.size()) return usage_error("render", a + " needs a file name");
+            output = args[++i];
+        } else if (a == "--size") {
+            if (i + 1 == args.size() || !parse_size(args[++i], size))
+                return usage_error("render",
+                                   "--size needs WxH, each 1 to " + std::to_string(largest_side));
+        } else if (a.size() > 1 && a[0] == '-') {
+            return usage_error("render", "unknown option " + a);
+        } else if (input.empty()) {
+            input = a;
+        } else {
+            return usage_error("render", "more than one graph file");
+        }
+    }
+    if (input.empty()) return usage_error("render", "no graph file");
+    if (output.empty()) return usage_error("render", "no output file (-o OUT.png)");
+
+    const graph_read read = read_graph_file(input);
+    if (!read.ok()) {
+        print_error(read.error);
+        return exit_failed;
+    }
+    int status = exit_done;
+    if (!read.graph_loaded) {
+        print_error("the graph data cannot be used: " + read.graph_error +
+                    "; only the frame is drawn.");
+        status = exit_failed;
+    }
+    if (!read.view_error.empty()) {
+        print_error("the view settings stop early: " + read.view_error +
+                    "; the settings from there on are those of a fresh start.");
+        status = exit_failed;
+    }
+
+    try {
+        Datafield field;
+        apply_to_datafield(field, read);
+        egl_surface surface(size);
+        TOpenGLScreen screen(surface, field);
+        screen.get_space().decimal_separator = locale_decimal_separator();
+        apply_view(screen, read.document);
+        screen.render(GL_RENDER);
+        const png_save_result saved = save_png(output, screen.grab_frame());
+        if (!saved.ok) {
+            print_error(saved.error);
+            return exit_failed;
+        }
+    } catch (const std::exception& e) {
+        print_error(e.what());
+        return exit_failed;
+    }
+    std::cout << "rendered " << size.width << "x" << size.height << ": " << output << '\n';
+    return status;
+}
+
+} // namespace tessaline

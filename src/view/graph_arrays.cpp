@@ -1,0 +1,59 @@
+#include "graph_arrays.h"
+
+namespace tessaline {
+
+bool face_in_range(const triangle& face, std::size_t point_count) {
+    const auto in = [point_count](std::int32_t id) {
+        return id >= 0 && static_cast<std::size_t>(id) < point_count;
+    };
+    return in(face.p0) && in(face.p1) && in(face.p2);
+}
+
+graph_arrays::source graph_arrays::source_of(const Datafield& field) {
+    return {field.revision, field.gl_points.data(), field.gl_points.size(), field.faces.size()};
+}
+
+const std::vector<GLuint>& graph_arrays::edge_indices(const Datafield& field) {
+    const source now = source_of(field);
+    if (now == edges_source_) return edges_;
+    edges_.clear();
+    edges_.reserve(field.faces.size() * 6);
+    for (const triangle& f : field.faces) {
+        if (!face_in_range(f, field.gl_points.size())) continue;
+        const auto a = static_cast<GLuint>(f.p0), b = static_cast<GLuint>(f.p1),
+                   c = static_cast<GLuint>(f.p2);
+        edges_.insert(edges_.end(), {a, b, b, c, c, a});
+    }
+    edges_source_ = now;
+    return edges_;
+}
+
+const std::vector<face_vertex>& graph_arrays::face_vertices(const Datafield& field) {
+    const source now = source_of(field);
+    if (now == faces_source_) return faces_;
+    faces_.clear();
+    faces_.reserve(field.faces.size() * 3);
+    const std::size_t normal_count = field.normals.size();
+    for (std::size_t i = 0; i < field.faces.size(); ++i) {
+        const triangle& f = field.faces[i];
+        if (!face_in_range(f, field.gl_points.size()) || i >= normal_count) continue;
+        const vector_3d& n = field.normals[i];
+        for (std::int32_t id : {f.p0, f.p1, f.p2}) {
+            const gl_point& p = field.gl_points[static_cast<std::size_t>(id)];
+            faces_.push_back({n.x, n.y, n.z, p.x, p.y, p.z});
+        }
+    }
+    faces_source_ = now;
+    return faces_;
+}
+
+const std::vector<rgb_triple>& graph_arrays::id_colors(std::size_t point_count) {
+    if (id_colors_.size() != point_count) {
+        id_colors_.resize(point_count);
+        for (std::size_t id = 0; id < point_count; ++id)
+            id_colors_[id] = id_to_color(static_cast<std::int32_t>(id));
+    }
+    return id_colors_;
+}
+
+} // namespace tessaline

@@ -1,0 +1,53 @@
+// Client-side vertex arrays of the graph layers (edges, lit faces, id
+// colours), built from the data field on first use after it changed, so that
+// a frame sends each layer with one draw call.
+#pragma once
+
+#include "graph/datafield.h"
+
+#include <GL/gl.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace tessaline {
+
+// One corner of a face with the face's normal, laid out for GL_N3F_V3F.
+struct face_vertex {
+    float nx, ny, nz;
+    float x, y, z;
+};
+
+class graph_arrays {
+  public:
+    // Two point ids per edge, three edges per face; faces whose ids lie
+    // outside the points are left out.
+    const std::vector<GLuint>& edge_indices(const Datafield& field);
+    // Three corners per face, each with the face's normal.
+    const std::vector<face_vertex>& face_vertices(const Datafield& field);
+    // id_to_color of every point id, in id order.
+    const std::vector<rgb_triple>& id_colors(std::size_t point_count);
+
+  private:
+    // What an array was built from; the revision alone misses fields
+    // written directly, the sizes and buffer catch most of those.
+    struct source {
+        std::uint64_t revision = ~std::uint64_t{0};
+        const void* points = nullptr;
+        std::size_t point_count = 0;
+        std::size_t face_count = 0;
+        bool operator==(const source&) const = default;
+    };
+    static source source_of(const Datafield& field);
+
+    std::vector<GLuint> edges_;
+    source edges_source_;
+    std::vector<face_vertex> faces_;
+    source faces_source_;
+    std::vector<rgb_triple> id_colors_;
+};
+
+// A face can be drawn when its three ids name points.
+bool face_in_range(const triangle& face, std::size_t point_count);
+
+} // namespace tessaline

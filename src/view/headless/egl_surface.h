@@ -1,0 +1,34 @@
+// A drawing surface without a window or X server: an EGL context on Mesa's
+// surfaceless platform that draws into two framebuffer objects (the frame
+// and the id picture), each with a depth buffer.
+#pragma once
+
+#include "view/surface.h"
+
+#include <memory>
+
+namespace tessaline {
+
+class egl_surface final : public surface {
+  public:
+    // Throws std::runtime_error, with the reason, when no context can be had.
+    explicit egl_surface(pixel_size size);
+    ~egl_surface() override;
+    egl_surface(const egl_surface&) = delete;
+    egl_surface& operator=(const egl_surface&) = delete;
+
+    void resize(pixel_size size);
+
+    pixel_size size() const override { return size_; }
+    void make_current() override;
+    void bind_target(render_target target) override;
+    // Nothing is shown; this only hands the commands to the renderer.
+    void present() override;
+
+  private:
+    struct state;
+    std::unique_ptr<state> state_;
+    pixel_size size_;
+};
+
+} // namespace tessaline

@@ -1,0 +1,110 @@
+// The scene the screen draws inside its camera transform: the three axes
+// with arrow heads, ticks and 3-D glyph labels, the graph layers (points,
+// face edges, lit faces), the hover and selection markers with their label
+// boxes, and the id picture used for picking.
+#pragma once
+
+#include "display_lists.h"
+#include "graph_arrays.h"
+#include "label_face.h"
+
+#include "graph/datafield.h"
+
+#include <GL/gl.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tessaline {
+
+// GL_RENDER draws the visible frame; GL_SELECT the id picture, never shown.
+using render_mode = GLenum;
+
+struct axis_flags {
+    bool x = false, y = false, z = false;
+    bool operator==(const axis_flags&) const = default;
+};
+
+class space {
+  public:
+    // One list per byte value; byte 0 and the undefined bytes draw nothing.
+    static constexpr int glyph_count = 256;
+
+    // Needs the rendering context current: the glyph lists are made here.
+    space(Datafield& field, const float& alpha, const float& betta);
+
+    void draw(render_mode mode);
+
+    // Frame: axes, arrow heads, ticks and labels.
+    void draw_frame();
+    void draw_axes();
+    void draw_arrow_heads();
+    void draw_arrow_head();
+    // text is Windows-1252 bytes. angle 0 means no turn.
+    void draw_text(std::string_view text, bool mirror, float x, float y, float z, float size,
+                   float angle, float ax, float ay, float az, bool overturn);
+    float label_width(std::string_view text, float size) const;
+    static float label_height(float size);
+    void build_fonts();
+
+    // Graph layers and selection.
+    void draw_points();
+    void draw_lines();
+    void lighting_on();
+    void draw_poligones();
+    void lighting_off();
+    void draw_id_points();
+    void draw_point_label(std::int32_t id);
+    // "p<n> (x: .., y: .., z: ..)" of a point id; empty for an id that names
+    // no point.
+    std::string point_label_text(std::int32_t id) const;
+
+    // Settings; setters only store, the caller redraws.
+    void reset_settings();
+    void set_t_shift(bool x, bool y, bool z) { t_shift = {x, y, z}; }
+    void set_t_turn(bool x, bool y, bool z) { t_turn = {x, y, z}; }
+    void set_t_inv(bool x, bool y, bool z) { t_inv = {x, y, z}; }
+    void set_t_overturn(bool x, bool y, bool z) { t_overturn = {x, y, z}; }
+    void set_font_zoom(std::int32_t step);
+    void set_axis_zoom(std::int32_t step_x, std::int32_t step_y, std::int32_t step_z);
+    void set_font_color(rgb_triple color) { font_color = color; }
+    void set_graph_mode(bool points, bool lines, bool poligones);
+    void set_point_size(std::int32_t n) { point_size = n; }
+    void select_point(std::int32_t id);
+    void hover_point(std::int32_t id);
+
+    // The number of points, which bounds every point id.
+    std::int32_t point_count() const;
+
+    Datafield& datafield;
+    display_lists outline_font_base;
+    display_lists solid_font_base;
+    std::array<glyph_metric, glyph_count> glyph_metrics{};
+    float font_base_size = 0.1f;
+    float font_size = 0.1f;
+    axis_flags t_shift, t_turn, t_inv, t_overturn;
+    float axis_scale_x = 1, axis_scale_y = 1, axis_scale_z = 1;
+    std::int32_t point_size = 7;
+    bool mode_points = true;
+    bool mode_lines = false;
+    bool mode_poligones = false;
+    std::int32_t hover_point_id = -1;
+    const float& view_alpha;
+    const float& view_betta;
+    rgb_triple font_color{0, 0, 0};
+    std::int32_t selected_point_id = -1;
+    // Of the numbers in point labels; the desktop sets the user's own.
+    char decimal_separator = '.';
+    // Off: every vertex is sent on its own each frame, for comparison.
+    bool use_vertex_arrays = true;
+
+  private:
+    void draw_axis_labels(const marks& list, int axis, float t);
+    void draw_point_range(std::int32_t from, std::int32_t to);
+
+    graph_arrays arrays_;
+};
+
+} // namespace tessaline

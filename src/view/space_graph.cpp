@@ -1,0 +1,225 @@
+// The graph layers, the id picture and the point markers with their labels.
+#include "space.h"
+
+#include "number_format.h"
+
+#include <cstddef>
+#include <utility>
+
+namespace tessaline {
+
+namespace {
+
+void send_point(const gl_point& p) {
+    glVertex3f(p.x, p.y, p.z);
+}
+
+} // namespace
+
+// Points from..to-1, from the array or one by one.
+void space::draw_point_range(std::int32_t from, std::int32_t to) {
+    if (from >= to) return;
+    if (use_vertex_arrays) {
+        glDrawArrays(GL_POINTS, from, to - from);
+        return;
+    }
+    glBegin(GL_POINTS);
+    for (std::int32_t id = from; id < to; ++id)
+        send_point(datafield.gl_points[static_cast<std::size_t>(id)]);
+    glEnd();
+}
+
+void space::draw_points() {
+    const std::int32_t count = point_count();
+    glPointSize(static_cast<GLfloat>(point_size));
+    glColor3ub(0, 0, 0);
+    if (use_vertex_arrays) {
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glVertexPointer(3, GL_FLOAT, sizeof(gl_point), datafield.gl_points.data());
+    }
+    // The hovered and selected points are left out: their markers draw them.
+    std::int32_t skip_a = hover_point_id, skip_b = selected_point_id;
+    if (skip_a > skip_b) std::swap(skip_a, skip_b);
+    std::int32_t from = 0;
+    for (std::int32_t skip : {skip_a, skip_b}) {
+        if (skip < from || skip >= count) continue;
+        draw_point_range(from, skip);
+        from = skip + 1;
+    }
+    draw_point_range(from, count);
+    if (use_vertex_arrays) glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+void space::draw_lines() {
+    glColor3ub(0, 0, 0);
+    glLineWidth(1);
+    if (use_vertex_arrays) {
+        const std::vector<GLuint>& edges = arrays_.edge_indices(datafield);
+        if (edges.empty()) return;
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glVertexPointer(3, GL_FLOAT, sizeof(gl_point), datafield.gl_points.data());
+        glDrawElements(GL_LINES, static_cast<GLsizei>(edges.size()), GL_UNSIGNED_INT, edges.data());
+        glDisableClientState(GL_VERTEX_ARRAY);
+        return;
+    }
+    const auto& p = datafield.gl_points;
+    glBegin(GL_LINES);
+    for (const triangle& f : datafield.faces) {
+        if (!face_in_range(f, p.size())) continue;
+        send_point(p[f.p0]);
+        send_point(p[f.p1]);
+        send_point(p[f.p1]);
+        send_point(p[f.p2]);
+        send_point(p[f.p2]);
+        send_point(p[f.p0]);
+    }
+    glEnd();
+}
+
+void space::lighting_on() {
+    glShadeModel(GL_SMOOTH);
+    // The light's colours, the material and the light model are the GL
+    // defaults; they are set here because a host may have changed them.
+    const GLfloat black[4] = {0, 0, 0, 1};
+    const GLfloat white[4] = {1, 1, 1, 1};
+    const GLfloat ambient[4] = {0.2f, 0.2f, 0.2f, 1};
+    const GLfloat diffuse[4] = {0.8f, 0.8f, 0.8f, 1};
+    glLightfv(GL_LIGHT0, GL_AMBIENT, black);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, white);
+    glLightf(GL_LIGHT0, GL_CONSTANT_ATTENUATION, 1);
+    glLightf(GL_LIGHT0, GL_LINEAR_ATTENUATION, 0);
+    glLightf(GL_LIGHT0, GL_QUADRATIC_ATTENUATION, 0);
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
+    glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, GL_FALSE);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, black);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, black);
+    glDisable(GL_COLOR_MATERIAL);
+    glDisable(GL_NORMALIZE);
+
+    // Given under the camera and the axis scales: the light turns with the
+    // scene, two units out along the mean normal.
+    const vector_3d& n = datafield.mean_normal;
+    const GLfloat position[4] = {2 * n.x, 2 * n.y, 2 * n.z, 1};
+    glLightfv(GL_LIGHT0, GL_POSITION, position);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_DEPTH_TEST);
+}
+
+void space::draw_poligones() {
+    if (use_vertex_arrays) {
+        const std::vector<face_vertex>& vertices = arrays_.face_vertices(datafield);
+        if (vertices.empty()) return;
+        glInterleavedArrays(GL_N3F_V3F, 0, vertices.data());
+        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(vertices.size()));
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glDisableClientState(GL_VERTEX_ARRAY);
+        return;
+    }
+    const auto& p = datafield.gl_points;
+    for (std::size_t i = 0; i < datafield.faces.size() && i < datafield.normals.size(); ++i) {
+        const triangle& f = datafield.faces[i];
+        if (!face_in_range(f, p.size())) continue;
+        const vector_3d& n = datafield.normals[i];
+        glBegin(GL_POLYGON);
+        for (std::int32_t id : {f.p0, f.p1, f.p2, f.p0}) {
+            glNormal3f(n.x, n.y, n.z);
+            send_point(p[id]);
+        }
+        glEnd();
+    }
+}
+
+void space::lighting_off() {
+    glDisable(GL_LIGHTING);
+    // Only the faces hide what lies behind them; everything drawn after
+    // them lies on top, in every frame alike.
+    glDisable(GL_DEPTH_TEST);
+}
+
+void space::draw_id_points() {
+    const std::int32_t count = point_count();
+    glPointSize(static_cast<GLfloat>(point_size));
+    if (use_vertex_arrays) {
+        const std::vector<rgb_triple>& colors = arrays_.id_colors(static_cast<std::size_t>(count));
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glVertexPointer(3, GL_FLOAT, sizeof(gl_point), datafield.gl_points.data());
+        glColorPointer(3, GL_UNSIGNED_BYTE, sizeof(rgb_triple), colors.data());
+        glDrawArrays(GL_POINTS, 0, count);
+        glDisableClientState(GL_COLOR_ARRAY);
+        glDisableClientState(GL_VERTEX_ARRAY);
+        return;
+    }
+    glBegin(GL_POINTS);
+    for (std::int32_t id = 0; id < count; ++id) {
+        const rgb_triple c = id_to_color(id);
+        glColor3ub(c.r, c.g, c.b);
+        send_point(datafield.gl_points[static_cast<std::size_t>(id)]);
+    }
+    glEnd();
+}
+
+std::string space::point_label_text(std::int32_t id) const {
+    if (id < 0 || id >= point_count()) return {};
+    const data_point& d = datafield.points[static_cast<std::size_t>(id)];
+    const char sep = decimal_separator;
+    return "p" + std::to_string(static_cast<std::int64_t>(id) + 1) +
+           " (x: " + format_number(d.x, sep) + ", y: " + format_number(d.y, sep) +
+           ", z: " + format_number(d.z, sep) + ")";
+}
+
+void space::draw_point_label(std::int32_t id) {
+    if (id < 0 || id >= point_count()) return;
+    const gl_point& g = datafield.gl_points[static_cast<std::size_t>(id)];
+    const float px = g.x * axis_scale_x, py = g.y * axis_scale_y, pz = g.z * axis_scale_z;
+    const std::string text = point_label_text(id);
+    const float lw = label_width(text, font_size) * 1.05f;
+    const float lh = label_height(font_size) * 2;
+
+    glPointSize(static_cast<GLfloat>(point_size));
+    glColor3ub(10, 100, 255);
+    glBegin(GL_POINTS);
+    glVertex3f(px, py, pz);
+    glEnd();
+
+    glPushMatrix();
+    glTranslatef(px, py, pz);
+    // Undoes both camera turns: the box's X-Z plane faces the viewer.
+    glRotatef(-view_alpha, 0, 0, 1);
+    glRotatef(270 - view_betta, 1, 0, 0);
+    glTranslatef(0.02f, 0, 0.02f);
+
+    glLineWidth(2);
+    glColor3ub(0, 200, 0);
+    glBegin(GL_LINE_STRIP);
+    glVertex3f(0, 0, 0);
+    glVertex3f(lw, 0, 0);
+    glVertex3f(lw, 0, lh);
+    glVertex3f(0, 0, lh);
+    glVertex3f(0, 0, 0);
+    glEnd();
+    glLineWidth(1);
+
+    glColor3ub(255, 255, 255);
+    glBegin(GL_POLYGON);
+    glVertex3f(0, 0, 0);
+    glVertex3f(0, 0, lh);
+    glVertex3f(lw, 0, lh);
+    glVertex3f(lw, 0, 0);
+    glVertex3f(0, 0, 0);
+    glEnd();
+
+    glPushMatrix();
+    glTranslatef(0.025f * lw, -0.005f, 0.3f * lh);
+    glColor3ub(font_color.r, font_color.g, font_color.b);
+    draw_text(text, false, 0, 0, 0, font_size, 90, 1, 0, 0, false);
+    glPopMatrix();
+    glPopMatrix();
+}
+
+} // namespace tessaline

@@ -1,0 +1,90 @@
+// tessaline-cli render: the view a graph file keeps, drawn into a PNG.
+#include "files/graph_writer.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdlib>
+#include <sys/wait.h>
+
+using namespace tessaline;
+using namespace tessaline::testing;
+
+namespace {
+
+struct picture {
+    int width = 0, height = 0;
+    std::vector<std::uint8_t> rgb;
+    int count(std::uint8_t r, std::uint8_t g, std::uint8_t b) const {
+        int n = 0;
+        for (std::size_t i = 0; i + 2 < rgb.size(); i += 3)
+            if (rgb[i] == r && rgb[i + 1] == g && rgb[i + 2] == b) ++n;
+        return n;
+    }
+};
+
+picture read_png(const std::filesystem::path& path) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    picture p;
+    if (!png_image_begin_read_from_file(&png, path.c_str())) return p;
+    png.format = PNG_FORMAT_RGB;
+    p.rgb.resize(PNG_IMAGE_SIZE(png));
+    if (!png_image_finish_read(&png, nullptr, p.rgb.data(), 0, nullptr)) return {};
+    p.width = static_cast<int>(png.width);
+    p.height = static_cast<int>(png.height);
+    return p;
+}
+
+int render(const std::filesystem::path& graph, const std::filesystem::path& out,
+           const std::string& more = "") {
+    const std::string command = std::string("LC_ALL=C '") + TESSALINE_CLI + "' render '" +
+                                graph.string() + "' -o '" + out.string() + "' " + more +
+                                " >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+graph_document small_graph() {
+    graph_document d;
+    d.points = {{-1, -1, 0}, {1, -1, 0.5}, {-1, 1, 0.5}, {1, 1, 1}};
+    d.faces = {{0, 2, 1}, {1, 2, 3}};
+    return d;
+}
+
+} // namespace
+
+TEST(RenderCommand, DrawsTheViewTheFileKeeps) {
+    temp_folder folder;
+    graph_document d = small_graph();
+    d.selected_point_id = 3;
+    d.font_color = 0xFF00FF; // magenta: red in the lowest byte
+    ASSERT_TRUE(save_graph_file(folder / "a.xyz", d, "test", '.').ok());
+    ASSERT_EQ(render(folder / "a.xyz", folder / "a.png", "--size 320x240"), 0);
+    const picture a = read_png(folder / "a.png");
+    EXPECT_EQ(a.width, 320);
+    EXPECT_EQ(a.height, 240);
+    EXPECT_GT(a.count(10, 100, 255), 5); // the selection marker
+    EXPECT_GT(a.count(255, 0, 255), 50); // labels in the file's colour
+
+    // With every layer off only the frame remains: no marker, no black dots.
+    d.modes = {false, false, false};
+    ASSERT_TRUE(save_graph_file(folder / "b.xyz", d, "test", '.').ok());
+    ASSERT_EQ(render(folder / "b.xyz", folder / "b.png"), 0);
+    const picture b = read_png(folder / "b.png");
+    EXPECT_EQ(b.width, 815);
+    EXPECT_EQ(b.height, 682);
+    EXPECT_EQ(b.count(10, 100, 255), 0);
+    EXPECT_EQ(b.count(0, 0, 0), 0);
+}
+
+TEST(RenderCommand, RefusesWhatItCannotDraw) {
+    temp_folder folder;
+    ASSERT_TRUE(save_graph_file(folder / "a.xyz", small_graph(), "test", '.').ok());
+    EXPECT_EQ(render(folder / "a.xyz", folder / "x.png", "--size 10"), 2);
+    EXPECT_EQ(render(folder / "a.xyz", folder / "x.png", "--size 0x10"), 2);
+    EXPECT_EQ(render(folder / "missing.xyz", folder / "x.png"), 1);
+    EXPECT_EQ(render(folder / "a.xyz", folder / "no-such-folder" / "x.png"), 1);
+    EXPECT_FALSE(std::filesystem::exists(folder / "x.png"));
+}
