@@ -207,7 +207,7 @@ TEST_F(SettingsPanel, ModeMenuOnlySwitchesOnWithoutRedrawOrSideEffects) {
     EXPECT_TRUE(scene().mode_poligones);
     click("graph_lines_btn");
     EXPECT_FALSE(scene().mode_lines);
-    QTest::keyClick(window.get(), Qt::Key_L, Qt::ControlModifier);
+    find<QAction>("Lines1")->trigger();
     EXPECT_TRUE(scene().mode_lines);
     EXPECT_TRUE(find<QToolButton>("graph_lines_btn")->isChecked());
 }
