@@ -1,0 +1,347 @@
+// Office Open XML workbooks: package relations, workbook, shared strings,
+// styles and one streamed part per worksheet.
+#include "import/date_text.h"
+#include "import/format_readers.h"
+#include "import/xlsx_styles.h"
+#include "import/xml_part.h"
+
+#include <charconv>
+#include <cstring>
+#include <map>
+
+namespace tessaline {
+
+namespace {
+
+struct relation {
+    std::string type; // last segment of the relation type: "worksheet", "styles", ...
+    std::string target;
+};
+
+std::string folder_of(std::string_view part) {
+    std::size_t slash = part.rfind('/');
+    return slash == std::string_view::npos ? std::string() : std::string(part.substr(0, slash + 1));
+}
+
+// Resolves a relation target against the folder of its source part.
+std::string resolve_target(std::string_view source_folder, std::string_view target) {
+    std::string path = target.starts_with('/') ? std::string(target.substr(1))
+                                               : std::string(source_folder) + std::string(target);
+    std::vector<std::string> segments;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string::npos) end = path.size();
+        std::string segment = path.substr(start, end - start);
+        if (segment == "..") {
+            if (!segments.empty()) segments.pop_back();
+        } else if (!segment.empty() && segment != ".")
+            segments.push_back(segment);
+        start = end + 1;
+    }
+    std::string result;
+    for (const std::string& s : segments)
+        result += (result.empty() ? "" : "/") + s;
+    return result;
+}
+
+// Relations of `part` by id; empty when the part has none.
+std::map<std::string, relation> read_relations(const zip_archive& archive, std::string_view part,
+                                               const read_limits& limits) {
+    std::map<std::string, relation> relations;
+    std::string folder = folder_of(part);
+    std::string rels = folder + "_rels/" + std::string(part.substr(folder.size())) + ".rels";
+    std::string ignored;
+    if (!archive.contains(rels)) return relations;
+    auto tree = read_xml_tree(archive, rels, limits, ignored);
+    if (!tree) return relations;
+    for (pugi::xml_node r : child_named(*tree, "Relationships").children()) {
+        if (local_name(r.name()) != "Relationship") continue;
+        if (std::string_view(r.attribute("TargetMode").value()) == "External") continue;
+        std::string_view type = r.attribute("Type").value();
+        std::size_t slash = type.rfind('/');
+        relations[r.attribute("Id").value()] = {
+            std::string(slash == std::string_view::npos ? type : type.substr(slash + 1)),
+            resolve_target(folder, r.attribute("Target").value())};
+    }
+    return relations;
+}
+
+const relation* first_of_type(const std::map<std::string, relation>& relations,
+                              std::string_view type) {
+    for (const auto& [id, r] : relations)
+        if (r.type == type) return &r;
+    return nullptr;
+}
+
+// Cell and string texts may carry characters as _xHHHH_.
+void decode_escapes(std::string& text) {
+    if (text.find("_x") == std::string::npos) return;
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        unsigned code = 0;
+        if (text[i] == '_' && i + 6 < text.size() && text[i + 1] == 'x' && text[i + 6] == '_' &&
+            std::from_chars(text.data() + i + 2, text.data() + i + 6, code, 16).ptr ==
+                text.data() + i + 6) {
+            if (code < 0x80)
+                out += static_cast<char>(code);
+            else if (code < 0x800)
+                out += static_cast<char>(0xC0 | (code >> 6)),
+                    out += static_cast<char>(0x80 | (code & 0x3F));
+            else
+                out += static_cast<char>(0xE0 | (code >> 12)),
+                    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F)),
+                    out += static_cast<char>(0x80 | (code & 0x3F));
+            i += 6;
+        } else
+            out += text[i];
+    }
+    text = std::move(out);
+}
+
+// Shared strings: each <si> is one text, rich-text runs joined, phonetic
+// guides left out.
+class shared_strings_handler : public xml_handler {
+  public:
+    shared_strings_handler(workbook& book, const read_limits& limits)
+        : book_(book), limits_(limits) {}
+    std::uint32_t count = 0;
+
+    void start(const xml_name& name, const char**) override {
+        if (name.local == "si") {
+            in_item_ = true;
+            text_.clear();
+        } else if (name.local == "rPh")
+            ++phonetic_;
+        else if (name.local == "t" && in_item_ && phonetic_ == 0)
+            in_text_ = true;
+    }
+    void end(const xml_name& name) override {
+        if (name.local == "si") {
+            in_item_ = false;
+            decode_escapes(text_);
+            book_.texts.add(text_);
+            ++count;
+            if (book_.texts.bytes() > limits_.max_text_bytes) fail("too much text");
+        } else if (name.local == "rPh")
+            --phonetic_;
+        else if (name.local == "t")
+            in_text_ = false;
+    }
+    void text(std::string_view data) override {
+        if (in_text_) text_.append(data);
+    }
+
+  private:
+    workbook& book_;
+    const read_limits& limits_;
+    std::string text_;
+    bool in_item_ = false, in_text_ = false;
+    int phonetic_ = 0;
+};
+
+// "BC12" to column 55, row 12; zero for a part that is missing or invalid.
+void parse_reference(const char* ref, std::uint32_t& row, std::uint32_t& column) {
+    std::uint32_t c = 0;
+    while (*ref >= 'A' && *ref <= 'Z' && c <= max_sheet_columns)
+        c = c * 26 + (*ref++ - 'A' + 1);
+    std::uint32_t r = 0;
+    std::from_chars(ref, ref + std::strlen(ref), r);
+    column = c;
+    row = r;
+}
+
+class sheet_handler : public xml_handler {
+  public:
+    sheet_handler(workbook& book, sheet_builder& builder, const xlsx_styles& styles,
+                  std::uint32_t strings, bool date1904, const read_limits& limits)
+        : book_(book), builder_(builder), styles_(styles), strings_(strings), date1904_(date1904),
+          limits_(limits) {}
+
+    void start(const xml_name& name, const char** attributes) override {
+        std::string_view n = name.local;
+        if (in_cell_) {
+            if (n == "v")
+                in_value_ = true, value_.clear(), has_value_ = true;
+            else if (n == "is")
+                in_inline_ = true, value_.clear(), has_value_ = true;
+            else if (n == "rPh")
+                ++phonetic_;
+            else if (n == "t" && in_inline_ && phonetic_ == 0)
+                in_value_ = true;
+        } else if (n == "c") {
+            in_cell_ = true;
+            has_value_ = false;
+            type_ = 'n';
+            style_ = 0;
+            std::uint32_t r = 0, c = 0;
+            for (const char** a = attributes; *a; a += 2) {
+                std::string_view key = a[0];
+                if (key == "r")
+                    parse_reference(a[1], r, c);
+                else if (key == "s")
+                    std::from_chars(a[1], a[1] + std::strlen(a[1]), style_);
+                else if (key == "t")
+                    type_ = cell_type(a[1]);
+            }
+            column_ = c != 0 ? c : column_ + 1;
+            if (r != 0) row_ = r;
+        } else if (n == "row") {
+            const char* r = find_attribute(attributes, "r");
+            std::uint32_t number = 0;
+            if (r) std::from_chars(r, r + std::strlen(r), number);
+            row_ = number != 0 ? number : row_ + 1;
+            column_ = 0;
+        }
+    }
+
+    void end(const xml_name& name) override {
+        std::string_view n = name.local;
+        if (n == "v" || n == "t")
+            in_value_ = false;
+        else if (n == "is")
+            in_inline_ = false;
+        else if (n == "rPh")
+            --phonetic_;
+        else if (n == "c") {
+            in_cell_ = false;
+            if (has_value_) store();
+        }
+    }
+
+    void text(std::string_view data) override {
+        if (in_value_) value_.append(data);
+    }
+
+  private:
+    static char cell_type(std::string_view t) {
+        if (t == "s") return 's';
+        if (t == "str") return 'f';
+        if (t == "inlineStr") return 'i';
+        if (t == "b") return 'b';
+        if (t == "e") return 'e';
+        if (t == "d") return 'd';
+        return 'n';
+    }
+
+    void add_text(stored_cell& cell, cell_kind kind) {
+        decode_escapes(value_);
+        cell.kind = kind;
+        cell.text = book_.texts.add(value_);
+        if (book_.texts.bytes() > limits_.max_text_bytes) fail("too much text");
+    }
+
+    void store() {
+        stored_cell cell;
+        cell.row = row_;
+        cell.column = static_cast<std::uint16_t>(std::min<std::uint32_t>(column_, 0xFFFF));
+        if (column_ > max_sheet_columns) return;
+        cell.format = styles_.format(style_);
+        const char* first = value_.data();
+        const char* last = first + value_.size();
+        while (first != last && *first == ' ')
+            ++first;
+        switch (type_) {
+        case 's': {
+            std::uint32_t index = 0;
+            if (std::from_chars(first, last, index).ec != std::errc{} || index >= strings_) return;
+            cell.kind = cell_kind::text;
+            cell.text = index;
+            break;
+        }
+        case 'f':
+        case 'i':
+            add_text(cell, cell_kind::text);
+            break;
+        case 'e':
+            add_text(cell, cell_kind::error);
+            break;
+        case 'b':
+            cell.kind = cell_kind::boolean;
+            cell.number = value_ == "1" || value_ == "true" ? 1 : 0;
+            break;
+        case 'd': {
+            if (auto serial = date_serial(value_)) {
+                cell.kind = cell_kind::date;
+                cell.number = *serial;
+            } else
+                add_text(cell, cell_kind::text);
+            break;
+        }
+        default:
+            if (first == last || std::from_chars(first, last, cell.number).ec != std::errc{})
+                return;
+            cell.kind = cell_kind::number;
+            if (styles_.is_date(style_)) {
+                cell.kind = cell_kind::date;
+                if (date1904_) cell.number += date1904_offset;
+            }
+        }
+        if (!builder_.add(cell)) fail_cells();
+    }
+
+    void fail_cells() { fail("more cells than the limit of " + std::to_string(limits_.max_cells)); }
+
+    workbook& book_;
+    sheet_builder& builder_;
+    const xlsx_styles& styles_;
+    std::uint32_t strings_;
+    bool date1904_;
+    const read_limits& limits_;
+
+    std::uint32_t row_ = 0, column_ = 0, style_ = 0;
+    char type_ = 'n';
+    bool in_cell_ = false, in_value_ = false, in_inline_ = false, has_value_ = false;
+    int phonetic_ = 0;
+    std::string value_;
+};
+
+} // namespace
+
+bool read_xlsx(const zip_archive& archive, read_budget& budget, workbook& book,
+               std::string& error) {
+    const read_limits& limits = budget.limits;
+    book.format = workbook_format::xlsx;
+
+    std::string workbook_part = "xl/workbook.xml";
+    if (const relation* main = first_of_type(read_relations(archive, "", limits), "officeDocument"))
+        workbook_part = main->target;
+    auto tree = read_xml_tree(archive, workbook_part, limits, error);
+    if (!tree) return false;
+    pugi::xml_node root = child_named(*tree, "workbook");
+    bool date1904 = attribute_named(child_named(root, "workbookPr"), "date1904").as_bool();
+    auto relations = read_relations(archive, workbook_part, limits);
+
+    if (const relation* strings = first_of_type(relations, "sharedStrings")) {
+        shared_strings_handler handler(book, limits);
+        if (!stream_xml_part(archive, strings->target, handler, limits, error)) return false;
+    }
+    std::uint32_t strings = static_cast<std::uint32_t>(book.texts.size());
+
+    pugi::xml_document no_part;
+    std::unique_ptr<pugi::xml_document> styles_tree, theme_tree;
+    if (const relation* r = first_of_type(relations, "styles"))
+        if (!(styles_tree = read_xml_tree(archive, r->target, limits, error))) return false;
+    if (const relation* r = first_of_type(relations, "theme"))
+        theme_tree = read_xml_tree(archive, r->target, limits, error); // colours only: optional
+    xlsx_styles styles = read_xlsx_styles(styles_tree ? *styles_tree : no_part,
+                                          theme_tree ? *theme_tree : no_part, book);
+
+    for (pugi::xml_node s : child_named(root, "sheets").children()) {
+        if (local_name(s.name()) != "sheet") continue;
+        auto r = relations.find(attribute_named(s, "id").value());
+        // Chart, dialog and macro sheets hold no cells to import.
+        if (r == relations.end() || r->second.type != "worksheet") continue;
+        sheet_builder builder(budget);
+        sheet_handler handler(book, builder, styles, strings, date1904, limits);
+        if (!stream_xml_part(archive, r->second.target, handler, limits, error)) return false;
+        book.sheets.push_back(builder.finish(attribute_named(s, "name").value()));
+    }
+    if (book.sheets.empty()) {
+        error = "the workbook has no worksheets";
+        return false;
+    }
+    return true;
+}
+
+} // namespace tessaline
