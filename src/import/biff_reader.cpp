@@ -1,5 +1,7 @@
-// Excel 97-2003 (BIFF) workbooks through FreeXL, which reads values only: no
-// fonts or fills, and booleans arrive as the numbers 1 and 0.
+// Excel 97-2003 (BIFF) workbooks: cell values through FreeXL, which reads no
+// fonts or fills and leaves out formulas, booleans and errors; those come
+// from the workbook's records directly.
+#include "import/biff_records.h"
 #include "import/date_text.h"
 #include "import/format_readers.h"
 
@@ -44,6 +46,7 @@ bool read_biff(const std::string& path, read_budget& budget, workbook& book, std
         error = "the workbook has no worksheets";
         return false;
     }
+    std::vector<biff_sheet_cells> extra = read_biff_extra_cells(path, budget.limits);
     for (unsigned short s = 0; s < count; ++s) {
         const char* name = nullptr;
         unsigned int rows = 0;
@@ -103,7 +106,26 @@ bool read_biff(const std::string& path, read_budget& budget, workbook& book, std
                     return false;
                 }
             }
-        book.sheets.push_back(builder.finish(name ? name : ""));
+        std::string sheet_name = name ? name : "";
+        for (const biff_sheet_cells& e : extra) {
+            if (e.name != sheet_name) continue;
+            for (const biff_cell& b : e.cells) {
+                stored_cell cell;
+                cell.row = b.row;
+                cell.column = b.column;
+                cell.kind = b.kind;
+                cell.number = b.number;
+                if (b.kind == cell_kind::text || b.kind == cell_kind::error)
+                    cell.text = book.texts.add(b.text);
+                if (!builder.add(cell)) {
+                    error =
+                        "more cells than the limit of " + std::to_string(budget.limits.max_cells);
+                    return false;
+                }
+            }
+            break;
+        }
+        book.sheets.push_back(builder.finish(sheet_name));
     }
     return true;
 }
