@@ -29,6 +29,31 @@ bool is(const xml_name& name, std::string_view uri, std::string_view local) {
     return name.local == local && name.uri == uri;
 }
 
+// How the namespaces read appear in names: their URIs when the names are
+// expanded, the prefixes the root element declares for them when qualified.
+struct ods_namespaces {
+    static constexpr std::string_view undeclared = "\x02";
+    std::string office{undeclared}, table{undeclared}, text{undeclared}, style{undeclared},
+        fo{undeclared}, draw{undeclared}, calcext{undeclared};
+
+    static ods_namespaces expanded() {
+        ods_namespaces n;
+        n.office = office_ns, n.table = table_ns, n.text = text_ns, n.style = style_ns;
+        n.fo = fo_ns, n.draw = draw_ns, n.calcext = calcext_ns;
+        return n;
+    }
+    void declare(std::string_view prefix, std::string_view uri) {
+        for (auto [known, slot] : {std::pair{office_ns, &office},
+                                   {table_ns, &table},
+                                   {text_ns, &text},
+                                   {style_ns, &style},
+                                   {fo_ns, &fo},
+                                   {draw_ns, &draw},
+                                   {calcext_ns, &calcext}})
+            if (uri == known) *slot = prefix;
+    }
+};
+
 // "#ffff00" to 0x0000FFFF; "transparent" and anything else to -1.
 std::int32_t parse_background(const char* value) {
     if (!value || value[0] != '#' || std::strlen(value) != 7) return -1;
@@ -105,50 +130,58 @@ void read_named_styles(const pugi::xml_node& root, cell_styles& styles) {
 
 class content_handler : public xml_handler {
   public:
-    content_handler(workbook& book, read_budget& budget, cell_styles& styles)
-        : book_(book), budget_(budget), styles_(styles) {}
+    content_handler(workbook& book, read_budget& budget, cell_styles& styles, xml_names names)
+        : book_(book), budget_(budget), styles_(styles), qualified_(names == xml_names::qualified) {
+        if (!qualified_) ns_ = ods_namespaces::expanded();
+    }
+
+    // Qualified names fail with this reason when a namespace is declared below
+    // the root element, where prefixes could change meaning.
+    static constexpr std::string_view needs_expanded_names = "namespaces declared below the root";
 
     void start(const xml_name& name, const char** attributes) override {
+        if (qualified_ && !declarations_read(attributes)) return;
         if (ignored_ > 0) {
             ++ignored_;
             return;
         }
         if (in_cell_) return start_in_cell(name, attributes);
-        if (is(name, table_ns, "table")) {
+        if (is(name, ns_.table, "table")) {
             if (table_depth_++ > 0) return;
-            table_name_ = attr(attributes, table_ns, "name");
+            table_name_ = attr(attributes, ns_.table, "name");
             builder_.emplace(budget_);
             next_row_ = 1;
             column_styles_.clear();
             columns_ = 0;
         } else if (table_depth_ != 1) {
-            if (is(name, style_ns, "style")) {
-                const char* family = find_attribute(attributes, "family", style_ns);
+            if (is(name, ns_.style, "style")) {
+                const char* family = find_attribute(attributes, "family", ns_.style);
                 in_style_ = family && std::string_view(family) == "table-cell";
-                style_name_ = attr(attributes, style_ns, "name");
-                style_ = {attr(attributes, style_ns, "parent-style-name"), -1, false};
-            } else if (in_style_ && is(name, style_ns, "table-cell-properties")) {
-                if (const char* bg = find_attribute(attributes, "background-color", fo_ns)) {
+                style_name_ = attr(attributes, ns_.style, "name");
+                style_ = {attr(attributes, ns_.style, "parent-style-name"), -1, false};
+            } else if (in_style_ && is(name, ns_.style, "table-cell-properties")) {
+                if (const char* bg = find_attribute(attributes, "background-color", ns_.fo)) {
                     style_.has_background = true;
                     style_.background = parse_background(bg);
                 }
             }
-        } else if (is(name, table_ns, "table-column")) {
+        } else if (is(name, ns_.table, "table-column")) {
             std::uint32_t repeat =
-                parse_count(find_attribute(attributes, "number-columns-repeated", table_ns));
+                parse_count(find_attribute(attributes, "number-columns-repeated", ns_.table));
             std::uint32_t format =
-                styles_.format(attr(attributes, table_ns, "default-cell-style-name"), book_);
+                styles_.format(attr(attributes, ns_.table, "default-cell-style-name"), book_);
             if (columns_ < max_sheet_columns) {
                 columns_ = std::min<std::uint64_t>(columns_ + repeat, max_sheet_columns);
                 column_styles_.emplace_back(static_cast<std::uint32_t>(columns_), format);
             }
-        } else if (is(name, table_ns, "table-row")) {
-            row_repeat_ = parse_count(find_attribute(attributes, "number-rows-repeated", table_ns));
-            const char* style = find_attribute(attributes, "default-cell-style-name", table_ns);
+        } else if (is(name, ns_.table, "table-row")) {
+            row_repeat_ =
+                parse_count(find_attribute(attributes, "number-rows-repeated", ns_.table));
+            const char* style = find_attribute(attributes, "default-cell-style-name", ns_.table);
             row_format_ = style ? styles_.format(style, book_) : no_format;
             row_cells_.clear();
             next_column_ = 1;
-        } else if (is(name, table_ns, "table-cell") || is(name, table_ns, "covered-table-cell")) {
+        } else if (is(name, ns_.table, "table-cell") || is(name, ns_.table, "covered-table-cell")) {
             start_cell(attributes);
         }
     }
@@ -159,19 +192,19 @@ class content_handler : public xml_handler {
             return;
         }
         if (in_cell_) {
-            if (is(name, table_ns, "table-cell") || is(name, table_ns, "covered-table-cell"))
+            if (is(name, ns_.table, "table-cell") || is(name, ns_.table, "covered-table-cell"))
                 end_cell();
-            else if (is(name, text_ns, "p"))
+            else if (is(name, ns_.text, "p"))
                 --in_paragraph_;
             return;
         }
-        if (is(name, table_ns, "table")) {
+        if (is(name, ns_.table, "table")) {
             if (--table_depth_ > 0) return;
             book_.sheets.push_back(builder_->finish(table_name_));
             builder_.reset();
-        } else if (table_depth_ == 1 && is(name, table_ns, "table-row")) {
+        } else if (table_depth_ == 1 && is(name, ns_.table, "table-row")) {
             end_row();
-        } else if (in_style_ && is(name, style_ns, "style")) {
+        } else if (in_style_ && is(name, ns_.style, "style")) {
             styles_.add(style_name_, style_);
             in_style_ = false;
         }
@@ -183,6 +216,23 @@ class content_handler : public xml_handler {
 
   private:
     static constexpr std::uint32_t no_format = 0xFFFFFFFF;
+
+    bool declarations_read(const char** attributes) {
+        for (const char** a = attributes; *a; a += 2) {
+            std::string_view key = a[0];
+            if (!key.starts_with("xmlns")) continue;
+            if (seen_root_) {
+                fail(std::string(needs_expanded_names));
+                return false;
+            }
+            if (key == "xmlns")
+                ns_.declare({}, a[1]);
+            else if (key[5] == ':')
+                ns_.declare(key.substr(6), a[1]);
+        }
+        seen_root_ = true;
+        return true;
+    }
 
     static std::string attr(const char** attributes, std::string_view uri, std::string_view local) {
         const char* value = find_attribute(attributes, local, uri);
@@ -207,7 +257,7 @@ class content_handler : public xml_handler {
         string_value_.reset();
         for (const char** a = attributes; *a; a += 2) {
             xml_name key = split_xml_name(a[0]);
-            if (key.uri == office_ns) {
+            if (key.uri == ns_.office) {
                 if (key.local == "value-type")
                     type = a[1];
                 else if (key.local == "value")
@@ -220,12 +270,12 @@ class content_handler : public xml_handler {
                     boolean = a[1];
                 else if (key.local == "string-value")
                     string_value_ = a[1];
-            } else if (key.uri == table_ns) {
+            } else if (key.uri == ns_.table) {
                 if (key.local == "number-columns-repeated")
                     cell_repeat_ = parse_count(a[1]);
                 else if (key.local == "style-name")
                     style = a[1];
-            } else if (key.uri == calcext_ns && key.local == "value-type")
+            } else if (key.uri == ns_.calcext && key.local == "value-type")
                 calc_type = a[1];
         }
         cell_.format = style ? styles_.format(style, book_) : default_format();
@@ -253,18 +303,18 @@ class content_handler : public xml_handler {
     }
 
     void start_in_cell(const xml_name& name, const char** attributes) {
-        if ((name.uri == office_ns && name.local == "annotation") || name.uri == draw_ns) {
+        if ((name.uri == ns_.office && name.local == "annotation") || name.uri == ns_.draw) {
             ignored_ = 1; // comments and shapes are not the cell's text
-        } else if (is(name, text_ns, "p")) {
+        } else if (is(name, ns_.text, "p")) {
             if (paragraphs_++ > 0) append("\n");
             ++in_paragraph_;
-        } else if (in_paragraph_ > 0 && is(name, text_ns, "s")) {
-            std::uint32_t n = parse_count(find_attribute(attributes, "c", text_ns));
+        } else if (in_paragraph_ > 0 && is(name, ns_.text, "s")) {
+            std::uint32_t n = parse_count(find_attribute(attributes, "c", ns_.text));
             if (n > max_cell_text) return fail("a cell's text is too long");
             append(std::string(n, ' '));
-        } else if (in_paragraph_ > 0 && is(name, text_ns, "tab")) {
+        } else if (in_paragraph_ > 0 && is(name, ns_.text, "tab")) {
             append("\t");
-        } else if (in_paragraph_ > 0 && is(name, text_ns, "line-break")) {
+        } else if (in_paragraph_ > 0 && is(name, ns_.text, "line-break")) {
             append("\n");
         }
     }
@@ -312,6 +362,9 @@ class content_handler : public xml_handler {
     workbook& book_;
     read_budget& budget_;
     cell_styles& styles_;
+    bool qualified_;
+    bool seen_root_ = false;
+    ods_namespaces ns_;
 
     int table_depth_ = 0;
     int ignored_ = 0;
@@ -338,23 +391,35 @@ class content_handler : public xml_handler {
     std::string shown_;
 };
 
-} // namespace
-
-bool read_ods(const zip_archive& archive, read_budget& budget, workbook& book, std::string& error) {
+bool read_content(const zip_archive& archive, read_budget& budget, workbook& book, xml_names names,
+                  std::string& error, bool& retry) {
+    book = workbook{};
     book.format = workbook_format::ods;
+    budget.cells = 0;
     cell_styles styles;
     if (archive.contains("styles.xml")) {
         auto tree = read_xml_tree(archive, "styles.xml", budget.limits, error);
         if (!tree) return false;
         read_named_styles(*tree, styles);
     }
-    content_handler handler(book, budget, styles);
-    if (!stream_xml_part(archive, "content.xml", handler, budget.limits, error)) return false;
+    content_handler handler(book, budget, styles, names);
+    if (!stream_xml_part(archive, "content.xml", handler, budget.limits, error, names)) {
+        retry = handler.failure() == content_handler::needs_expanded_names;
+        return false;
+    }
     if (book.sheets.empty()) {
         error = "the document has no sheets";
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool read_ods(const zip_archive& archive, read_budget& budget, workbook& book, std::string& error) {
+    bool retry = false;
+    if (read_content(archive, budget, book, xml_names::qualified, error, retry)) return true;
+    return retry && read_content(archive, budget, book, xml_names::expanded, error, retry);
 }
 
 } // namespace tessaline

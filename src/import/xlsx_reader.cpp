@@ -4,6 +4,7 @@
 #include "import/format_readers.h"
 #include "import/xlsx_styles.h"
 #include "import/xml_part.h"
+#include "import/xml_pieces.h"
 
 #include <charconv>
 #include <cstring>
@@ -151,136 +152,143 @@ void parse_reference(const char* ref, std::uint32_t& row, std::uint32_t& column)
     row = r;
 }
 
-class sheet_handler : public xml_handler {
+char cell_type(std::string_view t) {
+    if (t == "s") return 's';
+    if (t == "str") return 'f';
+    if (t == "inlineStr") return 'i';
+    if (t == "b") return 'b';
+    if (t == "e") return 'e';
+    if (t == "d") return 'd';
+    return 'n';
+}
+
+// Text of an inline string or shared string item: its own <t>, or its
+// rich-text runs joined; phonetic guides (<rPh>) left out.
+void append_item_text(const pugi::xml_node& item, std::string& text) {
+    for (pugi::xml_node part : item.children()) {
+        std::string_view name = local_name(part.name());
+        if (name == "t")
+            text += part.child_value();
+        else if (name == "r")
+            text += child_named(part, "t").child_value();
+    }
+}
+
+// Turns the rows of a worksheet into cells.
+class sheet_rows {
   public:
-    sheet_handler(workbook& book, sheet_builder& builder, const xlsx_styles& styles,
-                  std::uint32_t strings, bool date1904, const read_limits& limits)
+    sheet_rows(workbook& book, sheet_builder& builder, const xlsx_styles& styles,
+               std::uint32_t strings, bool date1904, const read_limits& limits)
         : book_(book), builder_(builder), styles_(styles), strings_(strings), date1904_(date1904),
           limits_(limits) {}
 
-    void start(const xml_name& name, const char** attributes) override {
-        std::string_view n = name.local;
-        if (in_cell_) {
-            if (n == "v")
-                in_value_ = true, value_.clear(), has_value_ = true;
-            else if (n == "is")
-                in_inline_ = true, value_.clear(), has_value_ = true;
-            else if (n == "rPh")
-                ++phonetic_;
-            else if (n == "t" && in_inline_ && phonetic_ == 0)
-                in_value_ = true;
-        } else if (n == "c") {
-            in_cell_ = true;
-            has_value_ = false;
-            type_ = 'n';
-            style_ = 0;
-            std::uint32_t r = 0, c = 0;
-            for (const char** a = attributes; *a; a += 2) {
-                std::string_view key = a[0];
-                if (key == "r")
-                    parse_reference(a[1], r, c);
-                else if (key == "s")
-                    std::from_chars(a[1], a[1] + std::strlen(a[1]), style_);
-                else if (key == "t")
-                    type_ = cell_type(a[1]);
-            }
-            column_ = c != 0 ? c : column_ + 1;
-            if (r != 0) row_ = r;
-        } else if (n == "row") {
-            const char* r = find_attribute(attributes, "r");
+    bool read(const pugi::xml_document& piece, std::string& error) {
+        for (pugi::xml_node row : piece.children()) {
+            if (row.type() != pugi::node_element || local_name(row.name()) != "row") continue;
             std::uint32_t number = 0;
-            if (r) std::from_chars(r, r + std::strlen(r), number);
+            const char* r = row.attribute("r").value();
+            std::from_chars(r, r + std::strlen(r), number);
             row_ = number != 0 ? number : row_ + 1;
             column_ = 0;
+            for (pugi::xml_node c : row.children()) {
+                if (c.type() != pugi::node_element || local_name(c.name()) != "c") continue;
+                if (!read_cell(c)) {
+                    error = failure_;
+                    return false;
+                }
+            }
         }
-    }
-
-    void end(const xml_name& name) override {
-        std::string_view n = name.local;
-        if (n == "v" || n == "t")
-            in_value_ = false;
-        else if (n == "is")
-            in_inline_ = false;
-        else if (n == "rPh")
-            --phonetic_;
-        else if (n == "c") {
-            in_cell_ = false;
-            if (has_value_) store();
-        }
-    }
-
-    void text(std::string_view data) override {
-        if (in_value_) value_.append(data);
+        return true;
     }
 
   private:
-    static char cell_type(std::string_view t) {
-        if (t == "s") return 's';
-        if (t == "str") return 'f';
-        if (t == "inlineStr") return 'i';
-        if (t == "b") return 'b';
-        if (t == "e") return 'e';
-        if (t == "d") return 'd';
-        return 'n';
-    }
+    bool read_cell(const pugi::xml_node& c) {
+        std::uint32_t r = 0, column = 0, style = 0;
+        char type = 'n';
+        for (pugi::xml_attribute a : c.attributes()) {
+            std::string_view key = a.name();
+            if (key == "r")
+                parse_reference(a.value(), r, column);
+            else if (key == "s")
+                std::from_chars(a.value(), a.value() + std::strlen(a.value()), style);
+            else if (key == "t")
+                type = cell_type(a.value());
+        }
+        column_ = column != 0 ? column : column_ + 1;
+        if (r != 0) row_ = r;
+        if (column_ > max_sheet_columns) return true;
 
-    void add_text(stored_cell& cell, cell_kind kind) {
-        decode_escapes(value_);
-        cell.kind = kind;
-        cell.text = book_.texts.add(value_);
-        if (book_.texts.bytes() > limits_.max_text_bytes) fail("too much text");
-    }
+        value_.clear();
+        bool has_value = false;
+        for (pugi::xml_node part : c.children()) {
+            std::string_view name = local_name(part.name());
+            if (name == "v") {
+                value_ = part.child_value();
+                has_value = true;
+            } else if (name == "is") {
+                append_item_text(part, value_);
+                has_value = true;
+            }
+        }
+        if (!has_value) return true; // formatted but empty
 
-    void store() {
         stored_cell cell;
         cell.row = row_;
-        cell.column = static_cast<std::uint16_t>(std::min<std::uint32_t>(column_, 0xFFFF));
-        if (column_ > max_sheet_columns) return;
-        cell.format = styles_.format(style_);
+        cell.column = static_cast<std::uint16_t>(column_);
+        cell.format = styles_.format(style);
         const char* first = value_.data();
         const char* last = first + value_.size();
         while (first != last && *first == ' ')
             ++first;
-        switch (type_) {
+        switch (type) {
         case 's': {
             std::uint32_t index = 0;
-            if (std::from_chars(first, last, index).ec != std::errc{} || index >= strings_) return;
+            if (std::from_chars(first, last, index).ec != std::errc{} || index >= strings_)
+                return true;
             cell.kind = cell_kind::text;
             cell.text = index;
             break;
         }
         case 'f':
         case 'i':
-            add_text(cell, cell_kind::text);
+            if (!add_text(cell, cell_kind::text)) return false;
             break;
         case 'e':
-            add_text(cell, cell_kind::error);
+            if (!add_text(cell, cell_kind::error)) return false;
             break;
         case 'b':
             cell.kind = cell_kind::boolean;
             cell.number = value_ == "1" || value_ == "true" ? 1 : 0;
             break;
-        case 'd': {
+        case 'd':
             if (auto serial = date_serial(value_)) {
                 cell.kind = cell_kind::date;
                 cell.number = *serial;
-            } else
-                add_text(cell, cell_kind::text);
+            } else if (!add_text(cell, cell_kind::text))
+                return false;
             break;
-        }
         default:
             if (first == last || std::from_chars(first, last, cell.number).ec != std::errc{})
-                return;
+                return true;
             cell.kind = cell_kind::number;
-            if (styles_.is_date(style_)) {
+            if (styles_.is_date(style)) {
                 cell.kind = cell_kind::date;
                 if (date1904_) cell.number += date1904_offset;
             }
         }
-        if (!builder_.add(cell)) fail_cells();
+        if (builder_.add(cell)) return true;
+        failure_ = "more cells than the limit of " + std::to_string(limits_.max_cells);
+        return false;
     }
 
-    void fail_cells() { fail("more cells than the limit of " + std::to_string(limits_.max_cells)); }
+    bool add_text(stored_cell& cell, cell_kind kind) {
+        decode_escapes(value_);
+        cell.kind = kind;
+        cell.text = book_.texts.add(value_);
+        if (book_.texts.bytes() <= limits_.max_text_bytes) return true;
+        failure_ = "too much text";
+        return false;
+    }
 
     workbook& book_;
     sheet_builder& builder_;
@@ -288,12 +296,9 @@ class sheet_handler : public xml_handler {
     std::uint32_t strings_;
     bool date1904_;
     const read_limits& limits_;
-
-    std::uint32_t row_ = 0, column_ = 0, style_ = 0;
-    char type_ = 'n';
-    bool in_cell_ = false, in_value_ = false, in_inline_ = false, has_value_ = false;
-    int phonetic_ = 0;
+    std::uint32_t row_ = 0, column_ = 0;
     std::string value_;
+    std::string failure_;
 };
 
 } // namespace
@@ -333,8 +338,11 @@ bool read_xlsx(const zip_archive& archive, read_budget& budget, workbook& book,
         // Chart, dialog and macro sheets hold no cells to import.
         if (r == relations.end() || r->second.type != "worksheet") continue;
         sheet_builder builder(budget);
-        sheet_handler handler(book, builder, styles, strings, date1904, limits);
-        if (!stream_xml_part(archive, r->second.target, handler, limits, error)) return false;
+        sheet_rows rows(book, builder, styles, strings, date1904, limits);
+        if (!read_xml_pieces(
+                archive, r->second.target, "sheetData", "row", limits,
+                [&](const pugi::xml_document& piece) { return rows.read(piece, error); }, error))
+            return false;
         book.sheets.push_back(builder.finish(attribute_named(s, "name").value()));
     }
     if (book.sheets.empty()) {

@@ -58,9 +58,16 @@ void XMLCALL on_doctype(void* data, const XML_Char*, const XML_Char*, const XML_
 } // namespace
 
 xml_name split_xml_name(const char* name) {
-    const char* separator = std::strchr(name, namespace_separator);
-    if (!separator) return {{}, name};
-    return {std::string_view(name, static_cast<std::size_t>(separator - name)), separator + 1};
+    // An expanded name never holds a colon outside its URI, so the separator,
+    // when present, comes before any colon that matters.
+    const char* colon = nullptr;
+    for (const char* c = name; *c; ++c) {
+        if (*c == namespace_separator)
+            return {std::string_view(name, static_cast<std::size_t>(c - name)), c + 1};
+        if (*c == ':' && !colon) colon = c;
+    }
+    if (!colon) return {{}, name};
+    return {std::string_view(name, static_cast<std::size_t>(colon - name)), colon + 1};
 }
 
 const char* find_attribute(const char** attributes, std::string_view local, std::string_view uri) {
@@ -72,11 +79,12 @@ const char* find_attribute(const char** attributes, std::string_view local, std:
 }
 
 bool stream_xml_part(const zip_archive& archive, std::string_view part, xml_handler& handler,
-                     const read_limits& limits, std::string& error) {
+                     const read_limits& limits, std::string& error, xml_names names) {
     auto input = archive.stream(part, error);
     if (!input) return false;
     std::unique_ptr<XML_ParserStruct, parser_closer> parser(
-        XML_ParserCreateNS(nullptr, namespace_separator));
+        names == xml_names::expanded ? XML_ParserCreateNS(nullptr, namespace_separator)
+                                     : XML_ParserCreate(nullptr));
     if (!parser) {
         error = "out of memory";
         return false;

@@ -13,11 +13,17 @@
 
 namespace tessaline {
 
-// An element or attribute name split at its namespace.
+// An element or attribute name split into its namespace and local name. The
+// namespace is the URI when the part is streamed with expanded names, and the
+// prefix as written when it is streamed with qualified names.
 struct xml_name {
     std::string_view uri;
     std::string_view local;
 };
+
+// Expanding every name costs expat about half of its speed on large parts, so
+// a reader that knows the prefixes in use can take qualified names instead.
+enum class xml_names { qualified, expanded };
 
 xml_name split_xml_name(const char* name);
 
@@ -48,7 +54,8 @@ const char* find_attribute(const char** attributes, std::string_view local,
 // Streams the part through `handler`; false with `error` set when the part is
 // missing, damaged, too deep, declares a DTD, or the handler failed.
 bool stream_xml_part(const zip_archive& archive, std::string_view part, xml_handler& handler,
-                     const read_limits& limits, std::string& error);
+                     const read_limits& limits, std::string& error,
+                     xml_names names = xml_names::qualified);
 
 // The part as a document tree, or nullptr with `error` set.
 std::unique_ptr<pugi::xml_document> read_xml_tree(const zip_archive& archive, std::string_view part,

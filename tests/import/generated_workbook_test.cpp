@@ -255,3 +255,75 @@ TEST(GeneratedOds, BackgroundsComeThroughParentsRowsAndColumns) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(GeneratedOds, NamespacesMatterNotTheirPrefixes) {
+    const std::string office = "urn:oasis:names:tc:opendocument:xmlns:office:1.0";
+    const std::string table = "urn:oasis:names:tc:opendocument:xmlns:table:1.0";
+    const std::string text = "urn:oasis:names:tc:opendocument:xmlns:text:1.0";
+    const std::string body =
+        R"(<t:table t:name="Odd"><t:table-row><t:table-cell o:value-type="float" o:value="2">)"
+        R"(<p:p>two</p:p></t:table-cell></t:table-row></t:table>)";
+    // Unusual prefixes on the root; then the table namespace declared further in.
+    std::string on_root = "<o:document-content xmlns:o=\"" + office + "\" xmlns:t=\"" + table +
+                          "\" xmlns:p=\"" + text + "\"><o:body><o:spreadsheet>" + body +
+                          "</o:spreadsheet></o:body></o:document-content>";
+    std::string inside = "<o:document-content xmlns:o=\"" + office + "\" xmlns:p=\"" + text +
+                         "\"><o:body><o:spreadsheet xmlns:t=\"" + table + "\">" + body +
+                         "<table:table xmlns:table=\"urn:example:not-a-table\"/>"
+                         "</o:spreadsheet></o:body></o:document-content>";
+    for (const std::string& content : {on_root, inside}) {
+        workbook_result r =
+            read_workbook(write_zip("prefixes.ods",
+                                    {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+                                     {"content.xml", content}})
+                              .string());
+        ASSERT_TRUE(r.book) << r.error;
+        ASSERT_EQ(r.book->sheets.size(), 1u);
+        EXPECT_EQ(r.book->sheets[0].name, "Odd");
+        EXPECT_EQ(r.book->cell(0, 1, 1).shown, "two");
+        EXPECT_EQ(r.book->cell(0, 1, 1).number, 2);
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST(GeneratedXlsx, LargeSheetsAreReadInPiecesWhateverThePrefix) {
+    // About 12 MB of rows, so that pieces end inside rows, inside cells and at
+    // empty rows written as <x:row/>.
+    std::string data;
+    const int rows = 200'000;
+    for (int r = 1; r <= rows; ++r) {
+        std::string n = std::to_string(r);
+        if (r % 1000 == 0) {
+            data += "<x:row r=\"" + n + "\" spans=\"1:2\"/>";
+            continue;
+        }
+        data += "<x:row r=\"" + n + "\"><x:c r=\"A" + n + "\"><x:v>" + n +
+                "</x:v></x:c><x:c r=\"B" + n + "\" t=\"inlineStr\"><x:is><x:t>row " + n +
+                "</x:t></x:is></x:c></x:row>";
+    }
+    std::string sheet =
+        R"(<x:worksheet xmlns:x="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
+        R"(<x:sheetData>)" +
+        data + "</x:sheetData><x:sheetDataExtra/></x:worksheet>";
+    xls reader;
+    ASSERT_EQ(reader.open_book(write_zip("pieces.xlsx", xlsx_package({sheet})).string()), 0)
+        << reader.last_error();
+    EXPECT_EQ(reader.files()[0].sheets[0].used_rows, rows - 1); // the last row is empty
+    EXPECT_EQ(reader.files()[0].sheets[0].used_cols, 2);
+    std::size_t filled = 0;
+    for (int r = 1; r <= rows; ++r) {
+        bool empty = r % 1000 == 0;
+        auto text = reader.cell_text(0, 0, r, 2);
+        if (text == (empty ? "" : "row " + std::to_string(r)) &&
+            reader.cell_text(0, 0, r, 1) == (empty ? "" : std::to_string(r)))
+            ++filled;
+    }
+    EXPECT_EQ(filled, static_cast<std::size_t>(rows));
+}
+
+} // namespace

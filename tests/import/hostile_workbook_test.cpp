@@ -91,10 +91,18 @@ TEST(HostileWorkbook, RepeatCountsCannotExpandBeyondTheCellLimit) {
 }
 
 TEST(HostileWorkbook, DeepOrMalformedXml) {
-    std::string deep;
+    std::string open, close;
     for (int i = 0; i < 100'000; ++i)
-        deep += "<a>";
-    expect_refused(write_zip("deep.xlsx", xlsx_package({xlsx_sheet(deep)})), "nest too deeply");
+        open += "<a>", close += "</a>";
+    expect_refused(write_zip("deep.ods", ods_package(open + close)), "nest too deeply");
+    expect_refused(write_zip("unclosed.xlsx", xlsx_package({xlsx_sheet(open)})), "not well-formed");
+    // Rows are read as small trees, where depth costs no stack.
+    workbook_result deep = read_workbook(
+        write_zip("deep.xlsx",
+                  xlsx_package({xlsx_sheet(R"(<row r="2"><c><v>1</v></c></row>)" + open + close)}))
+            .string());
+    ASSERT_TRUE(deep.book) << deep.error;
+    EXPECT_EQ(deep.book->sheets[0].used_rows, 2);
 
     std::string laughs =
         R"(<?xml version="1.0"?><!DOCTYPE lolz [<!ENTITY lol "lol">)"

@@ -27,7 +27,7 @@ std::filesystem::path write_zip(const std::string& name, const zip_entries& entr
         zip_int64_t index = zip_file_add(archive, entry.c_str(), source, ZIP_FL_OVERWRITE);
         if (index < 0) throw std::runtime_error("cannot add " + entry);
         zip_set_file_compression(archive, static_cast<zip_uint64_t>(index),
-                                 stored || entry == "mimetype" ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 9);
+                                 stored || entry == "mimetype" ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 1);
     }
     if (zip_close(archive) != 0) throw std::runtime_error("cannot write " + path.string());
     return path;
