@@ -16,7 +16,7 @@ std::filesystem::path temp_path(const std::string& name) {
     return folder / name;
 }
 
-std::filesystem::path write_zip(const std::string& name, const zip_entries& entries, bool stored) {
+std::filesystem::path write_zip(const std::string& name, const zip_entries& entries, int level) {
     auto path = temp_path(name);
     std::filesystem::remove(path);
     int error = 0;
@@ -27,7 +27,8 @@ std::filesystem::path write_zip(const std::string& name, const zip_entries& entr
         zip_int64_t index = zip_file_add(archive, entry.c_str(), source, ZIP_FL_OVERWRITE);
         if (index < 0) throw std::runtime_error("cannot add " + entry);
         zip_set_file_compression(archive, static_cast<zip_uint64_t>(index),
-                                 stored || entry == "mimetype" ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 1);
+                                 level == 0 || entry == "mimetype" ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
+                                 static_cast<zip_uint32_t>(level));
     }
     if (zip_close(archive) != 0) throw std::runtime_error("cannot write " + path.string());
     return path;

@@ -14,9 +14,9 @@ using zip_entries = std::vector<std::pair<std::string, std::string>>;
 // A fresh path in the test's temporary folder.
 std::filesystem::path temp_path(const std::string& name);
 
-// Writes a zip with the entries, deflated unless `stored`.
-std::filesystem::path write_zip(const std::string& name, const zip_entries& entries,
-                                bool stored = false);
+// Writes a zip with the entries deflated at `level` (1 fast .. 9 best), or
+// stored for level 0.
+std::filesystem::path write_zip(const std::string& name, const zip_entries& entries, int level = 1);
 std::filesystem::path write_file(const std::string& name, const std::string& content);
 
 // An xlsx with one worksheet per sheet XML (the whole worksheet part), named
