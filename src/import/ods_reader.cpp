@@ -3,6 +3,7 @@
 #include "import/date_text.h"
 #include "import/format_readers.h"
 #include "import/xml_part.h"
+#include "import/xml_pieces.h"
 
 #include <algorithm>
 #include <charconv>
@@ -403,8 +404,13 @@ bool read_content(const zip_archive& archive, read_budget& budget, workbook& boo
         read_named_styles(*tree, styles);
     }
     content_handler handler(book, budget, styles, names);
-    if (!stream_xml_part(archive, "content.xml", handler, budget.limits, error, names)) {
-        retry = handler.failure() == content_handler::needs_expanded_names;
+    // Qualified names go through pugixml pieces (fast); expanded ones through expat.
+    bool read = names == xml_names::qualified
+                    ? stream_xml_pieces(archive, "content.xml", table_ns, "table-row", handler,
+                                        budget.limits, error)
+                    : stream_xml_part(archive, "content.xml", handler, budget.limits, error, names);
+    if (!read) {
+        retry = error.empty() || handler.failure() == content_handler::needs_expanded_names;
         return false;
     }
     if (book.sheets.empty()) {

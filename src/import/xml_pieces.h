@@ -4,6 +4,7 @@
 // follows the piece size; parsing keeps pugixml's speed.
 #pragma once
 
+#include "import/xml_part.h"
 #include "import/zip_archive.h"
 
 #include <pugixml.hpp>
@@ -22,5 +23,15 @@ bool read_xml_pieces(const zip_archive& archive, std::string_view part, std::str
                      std::string_view child, const read_limits& limits,
                      const std::function<bool(const pugi::xml_document&)>& piece,
                      std::string& error);
+
+// Streams a whole part through `handler` as the events expat would give with
+// qualified names, parsing it with pugixml in pieces cut between two sibling
+// elements named `local` in namespace `uri` (the rows of a table). The prefix
+// comes from the declaration on the root element; false with `error` set as
+// for stream_xml_part, and with `error` empty when the part declares no prefix
+// for `uri` (the caller then streams it with expat).
+bool stream_xml_pieces(const zip_archive& archive, std::string_view part, std::string_view uri,
+                       std::string_view local, xml_handler& handler, const read_limits& limits,
+                       std::string& error);
 
 } // namespace tessaline
