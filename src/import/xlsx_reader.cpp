@@ -100,47 +100,6 @@ void decode_escapes(std::string& text) {
     text = std::move(out);
 }
 
-// Shared strings: each <si> is one text, rich-text runs joined, phonetic
-// guides left out.
-class shared_strings_handler : public xml_handler {
-  public:
-    shared_strings_handler(workbook& book, const read_limits& limits)
-        : book_(book), limits_(limits) {}
-    std::uint32_t count = 0;
-
-    void start(const xml_name& name, const char**) override {
-        if (name.local == "si") {
-            in_item_ = true;
-            text_.clear();
-        } else if (name.local == "rPh")
-            ++phonetic_;
-        else if (name.local == "t" && in_item_ && phonetic_ == 0)
-            in_text_ = true;
-    }
-    void end(const xml_name& name) override {
-        if (name.local == "si") {
-            in_item_ = false;
-            decode_escapes(text_);
-            book_.texts.add(text_);
-            ++count;
-            if (book_.texts.bytes() > limits_.max_text_bytes) fail("too much text");
-        } else if (name.local == "rPh")
-            --phonetic_;
-        else if (name.local == "t")
-            in_text_ = false;
-    }
-    void text(std::string_view data) override {
-        if (in_text_) text_.append(data);
-    }
-
-  private:
-    workbook& book_;
-    const read_limits& limits_;
-    std::string text_;
-    bool in_item_ = false, in_text_ = false;
-    int phonetic_ = 0;
-};
-
 // "BC12" to column 55, row 12; zero for a part that is missing or invalid.
 void parse_reference(const char* ref, std::uint32_t& row, std::uint32_t& column) {
     std::uint32_t c = 0;
@@ -318,8 +277,21 @@ bool read_xlsx(const zip_archive& archive, read_budget& budget, workbook& book,
     auto relations = read_relations(archive, workbook_part, limits);
 
     if (const relation* strings = first_of_type(relations, "sharedStrings")) {
-        shared_strings_handler handler(book, limits);
-        if (!stream_xml_part(archive, strings->target, handler, limits, error)) return false;
+        std::string text;
+        auto items = [&](const pugi::xml_document& piece) {
+            for (pugi::xml_node si : piece.children()) {
+                if (si.type() != pugi::node_element || local_name(si.name()) != "si") continue;
+                text.clear();
+                append_item_text(si, text);
+                decode_escapes(text);
+                book.texts.add(text);
+            }
+            if (book.texts.bytes() <= limits.max_text_bytes) return true;
+            error = "too much text";
+            return false;
+        };
+        if (!read_xml_pieces(archive, strings->target, "sst", "si", limits, items, error))
+            return false;
     }
     std::uint32_t strings = static_cast<std::uint32_t>(book.texts.size());
 

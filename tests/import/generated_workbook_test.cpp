@@ -292,8 +292,8 @@ TEST(GeneratedOds, NamespacesMatterNotTheirPrefixes) {
 namespace {
 
 TEST(GeneratedXlsx, LargeSheetsAreReadInPiecesWhateverThePrefix) {
-    // About 12 MB of rows, so that pieces end inside rows, inside cells and at
-    // empty rows written as <x:row/>.
+    // About 16 MB of rows and 8 MB of shared strings, so that pieces end inside
+    // rows, inside cells and at empty rows written as <x:row/>.
     std::string data;
     const int rows = 200'000;
     for (int r = 1; r <= rows; ++r) {
@@ -304,23 +304,31 @@ TEST(GeneratedXlsx, LargeSheetsAreReadInPiecesWhateverThePrefix) {
         }
         data += "<x:row r=\"" + n + "\"><x:c r=\"A" + n + "\"><x:v>" + n +
                 "</x:v></x:c><x:c r=\"B" + n + "\" t=\"inlineStr\"><x:is><x:t>row " + n +
-                "</x:t></x:is></x:c></x:row>";
+                "</x:t></x:is></x:c><x:c r=\"C" + n + "\" t=\"s\"><x:v>" + std::to_string(r - 1) +
+                "</x:v></x:c></x:row>";
     }
+    std::string strings =
+        R"(<sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)";
+    for (int r = 1; r <= rows; ++r)
+        strings += "<si><r><t>shared </t></r><r><t>" + std::to_string(r) + "</t></r></si>";
+    strings += "</sst>";
     std::string sheet =
         R"(<x:worksheet xmlns:x="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
         R"(<x:sheetData>)" +
         data + "</x:sheetData><x:sheetDataExtra/></x:worksheet>";
     xls reader;
-    ASSERT_EQ(reader.open_book(write_zip("pieces.xlsx", xlsx_package({sheet})).string()), 0)
+    ASSERT_EQ(reader.open_book(write_zip("pieces.xlsx", xlsx_package({sheet}, strings)).string()),
+              0)
         << reader.last_error();
     EXPECT_EQ(reader.files()[0].sheets[0].used_rows, rows - 1); // the last row is empty
-    EXPECT_EQ(reader.files()[0].sheets[0].used_cols, 2);
+    EXPECT_EQ(reader.files()[0].sheets[0].used_cols, 3);
     std::size_t filled = 0;
     for (int r = 1; r <= rows; ++r) {
         bool empty = r % 1000 == 0;
         auto text = reader.cell_text(0, 0, r, 2);
         if (text == (empty ? "" : "row " + std::to_string(r)) &&
-            reader.cell_text(0, 0, r, 1) == (empty ? "" : std::to_string(r)))
+            reader.cell_text(0, 0, r, 1) == (empty ? "" : std::to_string(r)) &&
+            reader.cell_text(0, 0, r, 3) == (empty ? "" : "shared " + std::to_string(r)))
             ++filled;
     }
     EXPECT_EQ(filled, static_cast<std::size_t>(rows));
