@@ -107,7 +107,7 @@ std::optional<double> date_serial(std::string_view text) {
 std::optional<double> duration_serial(std::string_view text) {
     if (!skip(text, 'P')) return std::nullopt;
     double days = 0;
-    bool in_time = false;
+    bool in_time = false, any = false;
     while (!text.empty()) {
         if (skip(text, 'T')) {
             in_time = true;
@@ -119,6 +119,7 @@ std::optional<double> duration_serial(std::string_view text) {
         text.remove_prefix(static_cast<std::size_t>(end - text.data()));
         char unit = text.front();
         text.remove_prefix(1);
+        any = true;
         if (!in_time && unit == 'D')
             days += value;
         else if (in_time && unit == 'H')
@@ -130,7 +131,7 @@ std::optional<double> duration_serial(std::string_view text) {
         else
             return std::nullopt;
     }
-    if (!(days >= 0 && days < last_serial)) return std::nullopt;
+    if (!any || !(days >= 0 && days < last_serial)) return std::nullopt;
     return days;
 }
 

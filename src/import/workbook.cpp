@@ -94,10 +94,15 @@ workbook_result read_workbook(const std::string& path, const read_limits& limits
     return result;
 }
 
-std::vector<sheet_summary> summarize_sheets(const workbook& book) {
-    std::vector<sheet_summary> list;
-    for (const workbook_sheet& s : book.sheets)
-        list.push_back({s.name, s.used_rows, s.used_cols});
+sheet_list list_sheets(const std::string& path, const read_limits& limits) {
+    sheet_list list;
+    workbook_result read = read_workbook(path, limits);
+    if (!read.book) {
+        list.error = std::move(read.error);
+        return list;
+    }
+    for (const workbook_sheet& s : read.book->sheets)
+        list.sheets.push_back({s.name, s.used_rows, s.used_cols});
     return list;
 }
 

@@ -113,6 +113,12 @@ struct sheet_summary {
     std::int32_t used_rows = 1;
     std::int32_t used_cols = 1;
 };
-std::vector<sheet_summary> summarize_sheets(const workbook& book);
+
+struct sheet_list {
+    std::vector<sheet_summary> sheets; // in workbook order
+    std::string error;                 // "cannot open ..." when the file cannot be read
+};
+
+sheet_list list_sheets(const std::string& path, const read_limits& limits = {});
 
 } // namespace tessaline

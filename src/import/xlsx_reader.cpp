@@ -268,7 +268,8 @@ bool read_xlsx(const zip_archive& archive, read_budget& budget, workbook& book,
     book.format = workbook_format::xlsx;
 
     std::string workbook_part = "xl/workbook.xml";
-    if (const relation* main = first_of_type(read_relations(archive, "", limits), "officeDocument"))
+    auto package = read_relations(archive, "", limits);
+    if (const relation* main = first_of_type(package, "officeDocument"))
         workbook_part = main->target;
     auto tree = read_xml_tree(archive, workbook_part, limits, error);
     if (!tree) return false;

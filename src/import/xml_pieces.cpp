@@ -1,5 +1,6 @@
 #include "import/xml_pieces.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -8,7 +9,14 @@ namespace tessaline {
 
 namespace {
 
-constexpr std::size_t chunk = 4u << 20;
+constexpr std::size_t largest_chunk = 4u << 20;
+
+// Small parts are read in small chunks, so that a tiny workbook does not
+// clear megabytes per part.
+std::size_t chunk_for(const zip_part& part) {
+    return std::clamp<std::size_t>(static_cast<std::size_t>(part.stated_size()) + 1, 64u << 10,
+                                   largest_chunk);
+}
 
 bool name_char(char c) {
     return c == '_' || c == '-' || c == '.' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
@@ -52,6 +60,7 @@ bool read_xml_pieces(const zip_archive& archive, std::string_view part, std::str
 
     std::string buffer;
     bool at_end = false;
+    const std::size_t chunk = chunk_for(*input);
     auto fill = [&]() -> bool {
         std::size_t size = buffer.size();
         buffer.resize(size + chunk);
@@ -270,6 +279,7 @@ bool stream_xml_pieces(const zip_archive& archive, std::string_view part, std::s
     const std::string where = "part " + std::string(part) + ": ";
     std::string buffer;
     bool at_end = false;
+    const std::size_t chunk = chunk_for(*input);
     auto fill = [&]() -> bool {
         std::size_t size = buffer.size();
         buffer.resize(size + chunk);

@@ -52,6 +52,7 @@ std::optional<zip_part> zip_archive::stream(std::string_view name, std::string& 
     part.file_.reset(file);
     part.name_ = key;
     part.compressed_ = (stat.valid & ZIP_STAT_COMP_SIZE) ? stat.comp_size : 0;
+    part.stated_ = (stat.valid & ZIP_STAT_SIZE) ? stat.size : 0;
     part.limits_ = limits_;
     return part;
 }

@@ -45,6 +45,8 @@ class zip_part {
     // Bytes read into `buffer` (0 at the end), or -1 with error() set.
     std::int64_t read(char* buffer, std::uint64_t size);
     const std::string& error() const { return error_; }
+    // The inflated size the archive states; a hint only, never trusted.
+    std::uint64_t stated_size() const { return stated_; }
 
   private:
     friend class zip_archive;
@@ -54,6 +56,7 @@ class zip_part {
     std::unique_ptr<zip_file, closer> file_;
     std::string name_;
     std::uint64_t compressed_ = 0;
+    std::uint64_t stated_ = 0;
     std::uint64_t inflated_ = 0;
     read_limits limits_;
     std::string error_;

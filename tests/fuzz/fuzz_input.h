@@ -49,7 +49,8 @@ inline void write_zip(const std::string& path,
     for (const auto& [name, content] : entries) {
         zip_source_t* source = zip_source_buffer(archive, content.data(), content.size(), 0);
         zip_int64_t index = zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE);
-        if (index >= 0) zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
+        if (index >= 0)
+            zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
     }
     zip_close(archive);
 }

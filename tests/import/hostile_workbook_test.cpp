@@ -40,6 +40,13 @@ TEST(HostileWorkbook, FilesThatAreNoWorkbook) {
     expect_refused(write_zip("nosheets.xlsx", xlsx_package({})), "no worksheets");
 }
 
+TEST(HostileWorkbook, ReaderFaultsOnDamagedXlsEndOnlyTheChildProcess) {
+    // Found by fuzzing: makes FreeXL 1.0.6 read before a buffer of its own.
+    expect_refused(data_path("damaged.xls"), "Excel 97-2003");
+    // The parent goes on reading: a good file right after.
+    EXPECT_TRUE(read_workbook(data_path("mixed.xls").string()).book);
+}
+
 TEST(HostileWorkbook, TruncatedFilesNeverCrash) {
     for (std::string name : {"mixed.xlsx", "mixed.ods", "mixed.xls"}) {
         std::string bytes = file_bytes(data_path(name));
