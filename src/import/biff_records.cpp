@@ -261,7 +261,18 @@ std::vector<biff_sheet_cells> parse_biff_stream(std::string_view stream) {
 std::vector<biff_sheet_cells> read_biff_extra_cells(const std::string& path,
                                                     const read_limits& limits) {
     static std::once_flag initialised;
-    std::call_once(initialised, [] { gsf_init(); });
+    std::call_once(initialised, [] {
+        gsf_init();
+        // Damaged files make the compound-file layer log warnings; the caller
+        // gets its own result, and the program's output stays clean.
+        auto quiet = [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {};
+        for (const char* domain : {"libgsf", "libgsf:msole"})
+            g_log_set_handler(domain,
+                              static_cast<GLogLevelFlags>(
+                                  G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE |
+                                  G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG),
+                              quiet, nullptr);
+    });
     std::unique_ptr<GsfInput, gobject_unref> file(gsf_input_stdio_new(path.c_str(), nullptr));
     if (!file) return {};
     std::unique_ptr<GsfInfile, gobject_unref> compound(gsf_infile_msole_new(file.get(), nullptr));
