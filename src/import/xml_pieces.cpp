@@ -190,13 +190,13 @@ std::size_t sibling_cut(std::string_view text, const std::string& name) {
         std::size_t open = text.rfind('<', before);
         if (open == std::string_view::npos) continue;
         std::string_view tag = text.substr(open, before + 1 - open);
-        std::string_view tag_name = tag.substr(tag[1] == '/' ? 2 : 1);
-        bool ends_sibling =
-            tag_name.starts_with(name) &&
-            (tag[1] == '/' ? tag_name.substr(name.size()).find_first_not_of(" \t\r\n") ==
-                                 tag_name.size() - name.size() - 1
-                           : name_ends(tag_name, name.size()) && tag.ends_with("/>"));
-        if (ends_sibling) return at;
+        bool end_tag = tag[1] == '/';
+        std::string_view tag_name = tag.substr(end_tag ? 2 : 1);
+        if (!tag_name.starts_with(name)) continue;
+        std::string_view rest = tag_name.substr(name.size()); // up to and with the '>'
+        bool closes = end_tag && rest.find_first_not_of(" \t\r\n") == rest.size() - 1;
+        bool self_closed = !end_tag && name_ends(tag_name, name.size()) && tag.ends_with("/>");
+        if (closes || self_closed) return at;
     }
     return std::string_view::npos;
 }
