@@ -11,7 +11,8 @@ tessaline::data_points_ uniform_points(std::int64_t n) {
     std::mt19937_64 rng(42);
     std::uniform_real_distribution<double> u(-1, 1);
     tessaline::data_points_ points(static_cast<size_t>(n));
-    for (auto& p : points) p = {u(rng), u(rng), u(rng)};
+    for (auto& p : points)
+        p = {u(rng), u(rng), u(rng)};
     return points;
 }
 
@@ -22,7 +23,8 @@ tessaline::data_points_ jittered_lattice(std::int64_t side) {
     points.reserve(static_cast<size_t>(side * side));
     for (std::int64_t i = 0; i < side; ++i)
         for (std::int64_t j = 0; j < side; ++j)
-            points.push_back({i + jitter(rng), j + jitter(rng), std::sin(i * 0.01) * std::cos(j * 0.01)});
+            points.push_back(
+                {i + jitter(rng), j + jitter(rng), std::sin(i * 0.01) * std::cos(j * 0.01)});
     return points;
 }
 

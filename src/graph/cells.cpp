@@ -1,6 +1,7 @@
 #include "cells.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <tuple>
 
@@ -79,7 +80,8 @@ void cells::refine() {
     ++fill_rounds;
     std::int32_t largest = 0;
     for (const auto& column : grid)
-        for (const auto& c : column) largest = std::max(largest, c.count);
+        for (const auto& c : column)
+            largest = std::max(largest, c.count);
     if (largest > max_points_per_cell && fill_rounds < max_fill_rounds) {
         grid_size *= 2;
         cell_width = static_cast<float>((static_cast<double>(max_x) - min_x) / grid_size);
@@ -115,7 +117,7 @@ std::int32_t cells::next_point() {
     }
 }
 
-double cells::area_clearance(double x, double y) const {
+std::array<std::int32_t, 4> cells::area_bounds() const {
     std::int32_t c0 = area[0].col, c1 = c0, r0 = area[0].row, r1 = r0;
     for (const auto& a : area) {
         c0 = std::min(c0, a.col);
@@ -123,29 +125,35 @@ double cells::area_clearance(double x, double y) const {
         r0 = std::min(r0, a.row);
         r1 = std::max(r1, a.row);
     }
+    return {c0, c1, r0, r1};
+}
+
+double cells::area_clearance(double x, double y) const {
+    const auto [c0, c1, r0, r1] = area_bounds();
     return grid_area_clearance(x, y, c0, c1, r0, r1, grid_size, max_x, min_x, max_y, min_y,
                                cell_width, cell_height);
 }
 
-double cells::search_clearance() const { return area_clearance(search_x, search_y); }
+double cells::search_clearance() const {
+    return area_clearance(search_x, search_y);
+}
 
 void cells::add_area_cell(std::int32_t col, std::int32_t row) {
-    if (col >= 0 && col < grid_size && row >= 0 && row < grid_size) area.push_back({col, row, false});
+    if (col >= 0 && col < grid_size && row >= 0 && row < grid_size)
+        area.push_back({col, row, false});
 }
 
 bool cells::grow_area() {
-    std::int32_t c0 = area[0].col, c1 = c0, r0 = area[0].row, r1 = r0;
-    for (const auto& a : area) {
-        c0 = std::min(c0, a.col);
-        c1 = std::max(c1, a.col);
-        r0 = std::min(r0, a.row);
-        r1 = std::max(r1, a.row);
-    }
+    const auto [c0, c1, r0, r1] = area_bounds();
     if (c0 == 0 && r0 == 0 && c1 == grid_size - 1 && r1 == grid_size - 1) return false;
-    for (std::int32_t col = c0 - 1; col <= c1 + 1; ++col) add_area_cell(col, r0 - 1);
-    for (std::int32_t col = c0 - 1; col <= c1 + 1; ++col) add_area_cell(col, r1 + 1);
-    for (std::int32_t row = r0; row <= r1; ++row) add_area_cell(c0 - 1, row);
-    for (std::int32_t row = r0; row <= r1; ++row) add_area_cell(c1 + 1, row);
+    for (std::int32_t col = c0 - 1; col <= c1 + 1; ++col)
+        add_area_cell(col, r0 - 1);
+    for (std::int32_t col = c0 - 1; col <= c1 + 1; ++col)
+        add_area_cell(col, r1 + 1);
+    for (std::int32_t row = r0; row <= r1; ++row)
+        add_area_cell(c0 - 1, row);
+    for (std::int32_t row = r0; row <= r1; ++row)
+        add_area_cell(c1 + 1, row);
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include "declaration.h"
 
+#include <array>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -46,7 +47,7 @@ inline constexpr std::int32_t max_fill_rounds = 5;
 inline constexpr std::int32_t max_points_per_cell = 180;
 
 class cells {
-public:
+  public:
     cells(const gl_points_& points, float max_x, float min_x, float max_y, float min_y);
 
     std::pair<std::int32_t, std::int32_t> cell_of(double x, double y) const;
@@ -67,10 +68,12 @@ public:
     std::int32_t area_index = 0;
     std::int32_t cell_index = 0;
 
-private:
+  private:
     void fill();
     void add_to_cell(std::int32_t col, std::int32_t row, std::int32_t id);
     void refine();
+    // Smallest and largest column and row of the area: c0, c1, r0, r1.
+    std::array<std::int32_t, 4> area_bounds() const;
     double area_clearance(double x, double y) const;
     void add_area_cell(std::int32_t col, std::int32_t row);
 };

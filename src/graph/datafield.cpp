@@ -157,9 +157,15 @@ void Datafield::set_shift_marks_y(std::int32_t shift) {
 void Datafield::set_shift_marks_z(std::int32_t shift) {
     build_marks(marks_z, shifted_interval(max_z, min_z, shift), scale_z, max_z, min_z);
 }
-void Datafield::set_shift_scale_x(std::int32_t zoom_step) { scale_marks(marks_x, zoom_step, scale_x); }
-void Datafield::set_shift_scale_y(std::int32_t zoom_step) { scale_marks(marks_y, zoom_step, scale_y); }
-void Datafield::set_shift_scale_z(std::int32_t zoom_step) { scale_marks(marks_z, zoom_step, scale_z); }
+void Datafield::set_shift_scale_x(std::int32_t zoom_step) {
+    scale_marks(marks_x, zoom_step, scale_x);
+}
+void Datafield::set_shift_scale_y(std::int32_t zoom_step) {
+    scale_marks(marks_y, zoom_step, scale_y);
+}
+void Datafield::set_shift_scale_z(std::int32_t zoom_step) {
+    scale_marks(marks_z, zoom_step, scale_z);
+}
 
 void Datafield::set_captions(const std::string& x, const std::string& y, const std::string& z) {
     set_axis_caption(marks_x, x);

@@ -21,7 +21,7 @@ inline constexpr std::int32_t min_interval_shift = -1000;
 inline constexpr std::int32_t max_marks_per_side = 5000;
 
 class Datafield {
-public:
+  public:
     void load_points(const data_points_& new_points);
     void load_graph(const data_points_& new_points, const triangles& new_faces);
     void compute_bounds();
@@ -53,7 +53,7 @@ public:
     std::int32_t face_count = 0;
     marks marks_x, marks_y, marks_z;
 
-private:
+  private:
     static interval shifted_interval(double max, double min, std::int32_t shift);
 };
 

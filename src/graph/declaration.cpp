@@ -9,9 +9,9 @@ namespace tessaline {
 
 double power_of_ten(int p) {
     // Powers up to 1e22 are exact doubles, so these are correctly rounded.
-    static constexpr std::array<double, 23> exact = {
-        1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    static constexpr std::array<double, 23> exact = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     if (p >= 0 && p <= 22) return exact[p];
     if (p < 0 && p >= -22) return 1.0 / exact[-p];
     return std::pow(10.0, p);
@@ -35,10 +35,12 @@ std::string mark_to_text(const interval& iv) {
     std::string text;
     auto len = static_cast<std::int64_t>(d.size());
     if (c < len)
-        text = d.substr(0, static_cast<size_t>(len - c)) + "." + d.substr(static_cast<size_t>(len - c));
+        text = d.substr(0, static_cast<size_t>(len - c)) + "." +
+               d.substr(static_cast<size_t>(len - c));
     else
         text = "0." + std::string(static_cast<size_t>(c - len), '0') + d;
-    while (!text.empty() && text.back() == '0') text.pop_back();
+    while (!text.empty() && text.back() == '0')
+        text.pop_back();
     if (!text.empty() && text.back() == '.') text.pop_back();
     return sign + text;
 }
@@ -46,9 +48,16 @@ std::string mark_to_text(const interval& iv) {
 interval larger_interval(const interval& iv) {
     interval r = iv;
     switch (iv.divisor) {
-    case 1: r.power = iv.power + 1; r.divisor = 5; break;
-    case 2: r.divisor = 1; break;
-    default: r.divisor = 2; break;
+    case 1:
+        r.power = iv.power + 1;
+        r.divisor = 5;
+        break;
+    case 2:
+        r.divisor = 1;
+        break;
+    default:
+        r.divisor = 2;
+        break;
     }
     return r;
 }
@@ -56,9 +65,16 @@ interval larger_interval(const interval& iv) {
 interval smaller_interval(const interval& iv) {
     interval r = iv;
     switch (iv.divisor) {
-    case 1: r.divisor = 2; break;
-    case 2: r.divisor = 5; break;
-    default: r.power = iv.power - 1; r.divisor = 1; break;
+    case 1:
+        r.divisor = 2;
+        break;
+    case 2:
+        r.divisor = 5;
+        break;
+    default:
+        r.power = iv.power - 1;
+        r.divisor = 1;
+        break;
     }
     return r;
 }
@@ -84,7 +100,9 @@ rgb_triple id_to_color(std::int32_t id) {
             static_cast<std::uint8_t>(v % 256)};
 }
 
-std::int32_t color_to_id(rgb_triple c) { return c.r * 65536 + c.g * 256 + c.b - 1; }
+std::int32_t color_to_id(rgb_triple c) {
+    return c.r * 65536 + c.g * 256 + c.b - 1;
+}
 
 rgb_triple color_to_rgb(std::uint32_t color) {
     return {static_cast<std::uint8_t>(color & 0xFF), static_cast<std::uint8_t>((color >> 8) & 0xFF),
@@ -114,7 +132,9 @@ bool collinear_xy(const gl_point& a, const gl_point& b, const gl_point& c) {
     return std::fabs(dot_2d(u, w)) >= 0.99999;
 }
 
-bool same_xy(const gl_point& a, const gl_point& b) { return a.x == b.x && a.y == b.y; }
+bool same_xy(const gl_point& a, const gl_point& b) {
+    return a.x == b.x && a.y == b.y;
+}
 
 vector_3d triangle_normal(const gl_point& a, const gl_point& b, const gl_point& c) {
     const double ux = static_cast<float>(a.x - b.x), uy = static_cast<float>(a.y - b.y),

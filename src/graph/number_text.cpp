@@ -48,7 +48,8 @@ decimal_digits round_decimal(double v, int significant) {
     digits.resize(static_cast<size_t>(significant));
     if (up) {
         int i = significant - 1;
-        while (i >= 0 && digits[i] == '9') digits[i--] = '0';
+        while (i >= 0 && digits[i] == '9')
+            digits[i--] = '0';
         if (i >= 0)
             ++digits[i];
         else {
@@ -56,7 +57,8 @@ decimal_digits round_decimal(double v, int significant) {
             ++exponent;
         }
     }
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
     out.digits = digits;
     out.exponent = exponent;
     return out;

@@ -10,7 +10,7 @@ namespace tessaline {
 
 namespace {
 
-double cross_from(const gl_point& p, const gl_point& q, const gl_point& c) {
+template <class A, class B, class C> double cross_from(const A& p, const B& q, const C& c) {
     return (static_cast<double>(q.x) - p.x) * (static_cast<double>(c.y) - p.y) -
            (static_cast<double>(q.y) - p.y) * (static_cast<double>(c.x) - p.x);
 }
@@ -28,7 +28,7 @@ std::int32_t clamped_index(double offset, double size, std::int32_t n) {
 // parts that can reach a requested index are partitioned. Parts are disjoint,
 // so the order they are sorted in does not change where equal distances end.
 class lazy_distance_sort {
-public:
+  public:
     explicit lazy_distance_sort(std::vector<distance_idx>& list) : list_(list) {
         if (list.size() > 1) pending_.push_back({0, static_cast<std::int32_t>(list.size()) - 1});
     }
@@ -39,8 +39,10 @@ public:
             const double pivot = list_[(lo + hi) / 2].distance;
             std::int32_t i = lo, j = hi;
             do {
-                while (list_[i].distance < pivot) ++i;
-                while (list_[j].distance > pivot) --j;
+                while (list_[i].distance < pivot)
+                    ++i;
+                while (list_[j].distance > pivot)
+                    --j;
                 if (i <= j) {
                     std::swap(list_[i], list_[j]);
                     ++i;
@@ -54,7 +56,7 @@ public:
         return list_[k];
     }
 
-private:
+  private:
     std::vector<distance_idx>& list_;
     std::vector<std::pair<std::int32_t, std::int32_t>> pending_;
 };
@@ -74,9 +76,11 @@ void poligondef::run() {
 }
 
 triangles poligondef::get_triangles() const {
+    // Corners are kept as ranks in the grid's cell order; give back point ids.
     triangles out(front.size());
+    auto id = [this](std::int32_t rank) { return cell_ids.empty() ? rank : cell_ids[rank]; };
     for (size_t i = 0; i < front.size(); ++i)
-        out[i] = {front[i].corner[0], front[i].corner[1], front[i].corner[2]};
+        out[i] = {id(front[i].corner[0]), id(front[i].corner[1]), id(front[i].corner[2])};
     return out;
 }
 
@@ -103,67 +107,64 @@ bool poligondef::seed_triangle() {
             third = sorted.at(k).id;
     }
     if (third < 0) return false;
-    add_triangle(first, second, third);
+    xy = {{points[first].x, points[first].y},
+          {points[second].x, points[second].y},
+          {points[third].x, points[third].y}};
+    seed[0] = first;
+    seed[1] = second;
+    seed[2] = third;
+    add_triangle(0, 1, 2);
     return true;
 }
 
 void poligondef::add_triangle(std::int32_t a, std::int32_t b, std::int32_t c) {
     // Stored clockwise: swap the last two when (a, b, c) turns the other way.
-    const gl_point &pa = points[a], &pb = points[b], &pc = points[c];
+    const vector_2d &pa = xy[a], &pb = xy[b], &pc = xy[c];
     const double o = (static_cast<double>(pb.x) - pa.x) * (static_cast<double>(pa.y) - pc.y) -
                      (static_cast<double>(pb.y) - pa.y) * (static_cast<double>(pa.x) - pc.x);
     if (!(o >= 0)) std::swap(b, c);
     front.push_back({{a, b, c}, 7});
+    if (buckets.empty()) return; // the seed, indexed once the grid exists
     count_edge(a, b);
     count_edge(b, c);
     count_edge(c, a);
-    if (!buckets.empty()) register_triangle(static_cast<std::int32_t>(front.size()) - 1);
+    register_triangle(static_cast<std::int32_t>(front.size()) - 1);
 }
 
-// ---- edge hash -------------------------------------------------------------
+// ---- edge counts -----------------------------------------------------------
 
-std::uint32_t poligondef::edge_slot(std::uint64_t key) const {
-    const std::uint64_t mask = edge_keys.size() - 1;
-    std::uint64_t h = key * 0x9E3779B97F4A7C15ull;
-    std::uint64_t slot = (h >> 20) & mask;
-    while (edge_keys[slot] != 0 && edge_keys[slot] != key) slot = (slot + 1) & mask;
-    return static_cast<std::uint32_t>(slot);
-}
-
-static std::uint64_t edge_key(std::int32_t a, std::int32_t b) {
-    // +1 keeps 0 free as the empty-slot marker.
-    const auto lo = static_cast<std::uint64_t>(std::min(a, b)) + 1;
-    const auto hi = static_cast<std::uint64_t>(std::max(a, b)) + 1;
-    return lo << 32 | hi;
-}
-
+// Each undirected edge is kept at its lower point; most points hold a few, so
+// a small fixed row per point keeps these lookups in cache, with a map for the
+// rare crowded point.
 void poligondef::count_edge(std::int32_t a, std::int32_t b) {
-    if ((edge_entries + 1) * 2 > edge_keys.size()) {
-        std::vector<std::uint64_t> old_keys = std::move(edge_keys);
-        std::vector<std::uint8_t> old_counts = std::move(edge_counts);
-        const size_t size = std::max<size_t>(1024, old_keys.size() * 2);
-        edge_keys.assign(size, 0);
-        edge_counts.assign(size, 0);
-        for (size_t i = 0; i < old_keys.size(); ++i)
-            if (old_keys[i] != 0) {
-                const auto slot = edge_slot(old_keys[i]);
-                edge_keys[slot] = old_keys[i];
-                edge_counts[slot] = old_counts[i];
-            }
+    const std::int32_t lo = std::min(a, b), hi = std::max(a, b);
+    std::int32_t* row = &edge_to[static_cast<size_t>(lo) * edge_row];
+    std::uint8_t* uses = &edge_uses[static_cast<size_t>(lo) * edge_row];
+    for (int k = 0; k < edge_row; ++k) {
+        if (row[k] == hi) {
+            if (uses[k] < 255) ++uses[k];
+            return;
+        }
+        if (row[k] < 0) {
+            row[k] = hi;
+            uses[k] = 1;
+            return;
+        }
     }
-    const std::uint64_t key = edge_key(a, b);
-    const auto slot = edge_slot(key);
-    if (edge_keys[slot] == 0) {
-        edge_keys[slot] = key;
-        ++edge_entries;
-    }
-    if (edge_counts[slot] < 255) ++edge_counts[slot];
+    auto& u = edge_overflow[static_cast<std::uint64_t>(lo) << 32 | static_cast<std::uint32_t>(hi)];
+    if (u < 255) ++u;
 }
 
 std::uint8_t poligondef::edge_use(std::int32_t a, std::int32_t b) const {
-    if (edge_keys.empty()) return 0;
-    const auto slot = edge_slot(edge_key(a, b));
-    return edge_keys[slot] == 0 ? 0 : edge_counts[slot];
+    const std::int32_t lo = std::min(a, b), hi = std::max(a, b);
+    const std::int32_t* row = &edge_to[static_cast<size_t>(lo) * edge_row];
+    for (int k = 0; k < edge_row; ++k) {
+        if (row[k] == hi) return edge_uses[static_cast<size_t>(lo) * edge_row + k];
+        if (row[k] < 0) return 0;
+    }
+    auto it =
+        edge_overflow.find(static_cast<std::uint64_t>(lo) << 32 | static_cast<std::uint32_t>(hi));
+    return it == edge_overflow.end() ? 0 : it->second;
 }
 
 void poligondef::close_shared_edges(std::int32_t i) {
@@ -197,18 +198,29 @@ void poligondef::build_point_grid() {
         else
             break;
     }
-    for (size_t c = 1; c < cell_start.size(); ++c) cell_start[c] += cell_start[c - 1];
+    for (size_t c = 1; c < cell_start.size(); ++c)
+        cell_start[c] += cell_start[c - 1];
     cell_ids.resize(points.size());
     std::vector<std::int32_t> next(cell_start.begin(), cell_start.end() - 1);
     for (size_t id = 0; id < points.size(); ++id)
         cell_ids[next[cell[id]]++] = static_cast<std::int32_t>(id);
+    // From here on a point is known by its rank in cell order, so that a
+    // cell's points and the corners of nearby faces lie close in memory.
+    xy.resize(points.size());
+    for (size_t rank = 0; rank < points.size(); ++rank)
+        xy[rank] = {points[cell_ids[rank]].x, points[cell_ids[rank]].y};
+    for (size_t rank = 0; rank < points.size(); ++rank)
+        for (std::int32_t& id : seed)
+            if (cell_ids[rank] == id) id = -1 - static_cast<std::int32_t>(rank);
+    for (std::int32_t& id : seed)
+        id = -1 - id;
 
     cell_bounds.assign((cell_start.size() - 1) * 4, 0);
     for (size_t c = 0; c + 1 < cell_start.size(); ++c) {
         if (cell_start[c] == cell_start[c + 1]) continue;
         float x0 = INFINITY, x1 = -INFINITY, y0 = INFINITY, y1 = -INFINITY;
         for (std::int32_t k = cell_start[c]; k < cell_start[c + 1]; ++k) {
-            const gl_point& p = points[cell_ids[k]];
+            const vector_2d& p = xy[k];
             x0 = std::min(x0, p.x);
             x1 = std::max(x1, p.x);
             y0 = std::min(y0, p.y);
@@ -224,52 +236,57 @@ void poligondef::build_point_grid() {
 void poligondef::build_hull() {
     // Points inside the polygon of the eight extreme points cannot be hull
     // corners; dropping them first keeps the sort small.
-    const double dirs[8][2] = {{1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1}};
+    const double dirs[8][2] = {{1, 0},  {1, 1},   {0, 1},  {-1, 1},
+                               {-1, 0}, {-1, -1}, {0, -1}, {1, -1}};
     std::int32_t extreme[8] = {};
     double best[8];
     std::fill(std::begin(best), std::end(best), -INFINITY);
     for (std::int32_t id = 0; id < point_count; ++id)
         for (int k = 0; k < 8; ++k) {
-            const double v = dirs[k][0] * points[id].x + dirs[k][1] * points[id].y;
+            const double v = dirs[k][0] * xy[id].x + dirs[k][1] * xy[id].y;
             if (v > best[k]) {
                 best[k] = v;
                 extreme[k] = id;
             }
         }
-    std::vector<gl_point> ring;
+    auto same = [](const vector_2d& a, const vector_2d& b) { return a.x == b.x && a.y == b.y; };
+    std::vector<vector_2d> ring;
     for (int k = 0; k < 8; ++k) {
-        const gl_point& p = points[extreme[k]];
-        if (ring.empty() || !same_xy(ring.back(), p)) ring.push_back(p);
+        const vector_2d& p = xy[extreme[k]];
+        if (ring.empty() || !same(ring.back(), p)) ring.push_back(p);
     }
-    while (ring.size() > 1 && same_xy(ring.front(), ring.back())) ring.pop_back();
+    while (ring.size() > 1 && same(ring.front(), ring.back()))
+        ring.pop_back();
     const double span = (static_cast<double>(max_x) - min_x) + (static_cast<double>(max_y) - min_y);
-    std::vector<gl_point> rest;
-    for (const gl_point& p : points) {
+    std::vector<vector_2d> rest;
+    for (const vector_2d& p : xy) {
         bool inside = ring.size() >= 3;
         for (size_t k = 0; inside && k < ring.size(); ++k) {
-            const gl_point& a = ring[k];
-            const gl_point& b = ring[(k + 1) % ring.size()];
+            const vector_2d& a = ring[k];
+            const vector_2d& b = ring[(k + 1) % ring.size()];
             inside = cross_from(a, b, p) > 1e-9 * span * span;
         }
         if (!inside) rest.push_back(p);
     }
-    std::sort(rest.begin(), rest.end(), [](const gl_point& a, const gl_point& b) {
+    std::sort(rest.begin(), rest.end(), [](const vector_2d& a, const vector_2d& b) {
         return a.x < b.x || (a.x == b.x && a.y < b.y);
     });
     hull.assign(rest.size() * 2, {});
     size_t k = 0;
     for (size_t i = 0; i < rest.size(); ++i) {
-        while (k >= 2 && cross_from(hull[k - 2], hull[k - 1], rest[i]) <= 0) --k;
+        while (k >= 2 && cross_from(hull[k - 2], hull[k - 1], rest[i]) <= 0)
+            --k;
         hull[k++] = rest[i];
     }
     for (size_t i = rest.size() - 1, lower = k + 1; i-- > 0;) {
-        while (k >= lower && cross_from(hull[k - 2], hull[k - 1], rest[i]) <= 0) --k;
+        while (k >= lower && cross_from(hull[k - 2], hull[k - 1], rest[i]) <= 0)
+            --k;
         hull[k++] = rest[i];
     }
     hull.resize(k > 1 ? k - 1 : k);
 }
 
-void poligondef::outside_region(const gl_point& p, const gl_point& q, std::int32_t& c0,
+void poligondef::outside_region(const vector_2d& p, const vector_2d& q, std::int32_t& c0,
                                 std::int32_t& c1, std::int32_t& r0, std::int32_t& r1) const {
     // Every candidate lies in the hull and on the outer side of P->Q; take the
     // bounds of that piece of the hull, with room for rounding.
@@ -284,13 +301,14 @@ void poligondef::outside_region(const gl_point& p, const gl_point& q, std::int32
         y1 = std::max(y1, y);
     };
     for (size_t k = 0; k < hull.size(); ++k) {
-        const gl_point& a = hull[k];
-        const gl_point& b = hull[(k + 1) % hull.size()];
+        const vector_2d& a = hull[k];
+        const vector_2d& b = hull[(k + 1) % hull.size()];
         const double ga = cross_from(p, q, a) + tol, gb = cross_from(p, q, b) + tol;
         if (ga >= 0) take(a.x, a.y);
         if ((ga >= 0) != (gb >= 0)) {
             const double s = ga / (ga - gb);
-            take(a.x + s * (static_cast<double>(b.x) - a.x), a.y + s * (static_cast<double>(b.y) - a.y));
+            take(a.x + s * (static_cast<double>(b.x) - a.x),
+                 a.y + s * (static_cast<double>(b.y) - a.y));
         }
     }
     if (x0 > x1) { // nothing of the hull lies outside
@@ -299,15 +317,17 @@ void poligondef::outside_region(const gl_point& p, const gl_point& q, std::int32
         return;
     }
     const double margin = 1e-9 * span;
-    auto lo = grid_cell_of(x0 - margin, y0 - margin, min_x, min_y, cell_width, cell_height, grid_size);
-    auto hi = grid_cell_of(x1 + margin, y1 + margin, min_x, min_y, cell_width, cell_height, grid_size);
+    auto lo =
+        grid_cell_of(x0 - margin, y0 - margin, min_x, min_y, cell_width, cell_height, grid_size);
+    auto hi =
+        grid_cell_of(x1 + margin, y1 + margin, min_x, min_y, cell_width, cell_height, grid_size);
     c0 = std::max(0, lo.first - 1);
     r0 = std::max(0, lo.second - 1);
     c1 = std::min(grid_size - 1, hi.first + 1);
     r1 = std::min(grid_size - 1, hi.second + 1);
 }
 
-bool poligondef::cell_may_be_outside(std::int32_t cell, const gl_point& p, double ax, double ay,
+bool poligondef::cell_may_be_outside(std::int32_t cell, const vector_2d& p, double ax, double ay,
                                      double tol) const {
     if (cell_start[cell] == cell_start[cell + 1]) return false;
     const float* b = &cell_bounds[static_cast<size_t>(cell) * 4];
@@ -324,69 +344,148 @@ void poligondef::register_triangle(std::int32_t t) {
     const front_triangle& tri = front[t];
     double x0 = INFINITY, x1 = -INFINITY, y0 = INFINITY, y1 = -INFINITY;
     for (std::int32_t c : tri.corner) {
-        x0 = std::min<double>(x0, points[c].x);
-        x1 = std::max<double>(x1, points[c].x);
-        y0 = std::min<double>(y0, points[c].y);
-        y1 = std::max<double>(y1, points[c].y);
+        x0 = std::min<double>(x0, xy[c].x);
+        x1 = std::max<double>(x1, xy[c].x);
+        y0 = std::min<double>(y0, xy[c].y);
+        y1 = std::max<double>(y1, xy[c].y);
     }
+    const bucket_entry entry{static_cast<float>(x0),
+                             static_cast<float>(x1),
+                             static_cast<float>(y0),
+                             static_cast<float>(y1),
+                             t,
+                             {tri.corner[0], tri.corner[1], tri.corner[2]}};
     const std::int32_t bx0 = clamped_index(x0 - min_x, bucket_width, bucket_size);
     const std::int32_t bx1 = clamped_index(x1 - min_x, bucket_width, bucket_size);
     const std::int32_t by0 = clamped_index(y0 - min_y, bucket_height, bucket_size);
     const std::int32_t by1 = clamped_index(y1 - min_y, bucket_height, bucket_size);
     for (std::int32_t bx = bx0; bx <= bx1; ++bx)
         for (std::int32_t by = by0; by <= by1; ++by)
-            buckets[static_cast<size_t>(bx) * bucket_size + by].push_back(t);
+            buckets[static_cast<size_t>(bx) * bucket_size + by].push_back(entry);
 }
 
-bool poligondef::triangle_crosses(std::int32_t t, const gl_point& a, double d1x, double d1y) const {
-    const front_triangle& tri = front[t];
+bool poligondef::triangle_crosses(const std::int32_t* corner, const vector_2d& a, double d1x,
+                                  double d1y) const {
+    // Side of each corner against the segment's line; it is also the
+    // numerator of the crossing parameter along the edge starting there.
+    double side[3];
+    for (int k = 0; k < 3; ++k) {
+        const vector_2d& s = xy[corner[k]];
+        const double wx = static_cast<double>(s.x) - a.x, wy = static_cast<double>(s.y) - a.y;
+        side[k] = d1x * wy - d1y * wx;
+    }
+    // An edge crosses the segment's line only between corners on opposite
+    // sides; the margin covers rounding of the products.
+    const double tol = 1e-12 * (std::fabs(d1x) + std::fabs(d1y)) * side_scale;
     for (int j = 0; j < 3; ++j) {
-        const gl_point& s = points[tri.corner[j]];
-        const gl_point& e = points[tri.corner[(j + 1) % 3]];
+        const int k = j == 2 ? 0 : j + 1;
+        const double num_u = side[j];
+        if (num_u == 0 || (num_u > tol && side[k] > tol) || (num_u < -tol && side[k] < -tol))
+            continue;
+        const vector_2d& s = xy[corner[j]];
+        const vector_2d& e = xy[corner[k]];
         const double d2x = static_cast<double>(e.x) - s.x, d2y = static_cast<double>(e.y) - s.y;
         const double wx = static_cast<double>(s.x) - a.x, wy = static_cast<double>(s.y) - a.y;
         const double den = d2x * d1y - d2y * d1x;
         if (den == 0) continue;
-        const double t_ab = (d2x * wy - d2y * wx) / den;
-        const double u = (d1x * wy - d1y * wx) / den;
+        const double num_t = d2x * wy - d2y * wx;
+        // Both parameters must be positive; the signs decide that without
+        // dividing.
+        if (std::signbit(num_t) != std::signbit(den) || std::signbit(num_u) != std::signbit(den) ||
+            num_t == 0)
+            continue;
+        const double t_ab = num_t / den;
+        const double u = num_u / den;
         if (t_ab > 0 && t_ab < 0.99999 && u > 0 && u < 0.99999) return true;
     }
     return false;
 }
 
-bool poligondef::segment_free(const gl_point& a, const gl_point& b) {
-    const double d1x = static_cast<double>(b.x) - a.x, d1y = static_cast<double>(b.y) - a.y;
-    if (visited.size() < front.size()) visited.resize(front.size() * 2, 0);
-    if (++visit_stamp == 0) {
-        std::fill(visited.begin(), visited.end(), 0);
-        visit_stamp = 1;
-    }
-    // A crossing lies on the segment, so only buckets the segment passes
-    // (with a margin for rounding) can hold a crossing triangle.
+bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vector_2d& c) {
+    // Both segments P-C and Q-C must be free; one pass over the buckets under
+    // the two serves both.
     const double margin = 1e-9 * (bucket_width + bucket_height) * bucket_size;
-    const double ax = a.x, ay = a.y, bx = b.x, by = b.y;
-    const std::int32_t row0 = clamped_index(std::min(ay, by) - margin - min_y, bucket_height, bucket_size);
-    const std::int32_t row1 = clamped_index(std::max(ay, by) + margin - min_y, bucket_height, bucket_size);
-    for (std::int32_t row = row0; row <= row1; ++row) {
-        double lo_x = std::min(ax, bx), hi_x = std::max(ax, bx);
-        if (d1y != 0 && row1 > row0) {
-            // The part of the segment inside this row's band.
-            const double band0 = min_y + row * bucket_height - margin;
-            const double band1 = min_y + (row + 1) * bucket_height + margin;
-            const double s0 = std::clamp((band0 - ay) / d1y, 0.0, 1.0);
-            const double s1 = std::clamp((band1 - ay) / d1y, 0.0, 1.0);
-            const double xa = ax + s0 * d1x, xb = ax + s1 * d1x;
-            lo_x = std::max(lo_x, std::min(xa, xb));
-            hi_x = std::min(hi_x, std::max(xa, xb));
-        }
-        const std::int32_t col0 = clamped_index(lo_x - margin - min_x, bucket_width, bucket_size);
-        const std::int32_t col1 = clamped_index(hi_x + margin - min_x, bucket_width, bucket_size);
-        for (std::int32_t col = col0; col <= col1; ++col)
-            for (std::int32_t t : buckets[static_cast<size_t>(col) * bucket_size + row]) {
-                if (visited[t] == visit_stamp) continue;
-                visited[t] = visit_stamp;
-                if (triangle_crosses(t, a, d1x, d1y)) return false;
+    struct segment {
+        const vector_2d* a;
+        double dx, dy, x0, x1, y0, y1;
+    };
+    auto make = [&](const vector_2d& a) {
+        const double ax = a.x, ay = a.y, cx = c.x, cy = c.y;
+        return segment{&a,
+                       cx - ax,
+                       cy - ay,
+                       std::min(ax, cx) - margin,
+                       std::max(ax, cx) + margin,
+                       std::min(ay, cy) - margin,
+                       std::max(ay, cy) + margin};
+    };
+    const segment segs[2] = {make(p), make(q)};
+    // A triangle sits in several buckets; a small set of the ones already
+    // tested keeps that local (no table per triangle to touch).
+    std::int32_t seen[2][64];
+    std::fill(&seen[0][0], &seen[0][0] + 128, -1);
+    auto test_bucket = [&](std::int32_t col, std::int32_t row) {
+        for (const bucket_entry& box : buckets[static_cast<size_t>(col) * bucket_size + row]) {
+            for (const segment& sg : segs) {
+                if (box.x0 > sg.x1 || box.x1 < sg.x0 || box.y0 > sg.y1 || box.y1 < sg.y0) continue;
+                std::int32_t* set = seen[&sg - segs];
+                std::uint32_t slot = static_cast<std::uint32_t>(box.t) * 2654435761u >> 26;
+                bool done = false;
+                for (int probe = 0; probe < 64; ++probe, slot = (slot + 1) & 63) {
+                    if (set[slot] == box.t) {
+                        done = true;
+                        break;
+                    }
+                    if (set[slot] < 0) {
+                        set[slot] = box.t;
+                        break;
+                    }
+                }
+                // A full set only means a triangle may be tested twice.
+                if (done) continue;
+                if (triangle_crosses(box.corner, *sg.a, sg.dx, sg.dy)) return true;
             }
+        }
+        return false;
+    };
+    // A crossing point lies on a segment and in the triangle's bounds, so
+    // only buckets under the segments (with a margin for rounding) matter.
+    const std::int32_t all_col0 =
+        clamped_index(std::min(segs[0].x0, segs[1].x0) - min_x, bucket_width, bucket_size);
+    const std::int32_t all_col1 =
+        clamped_index(std::max(segs[0].x1, segs[1].x1) - min_x, bucket_width, bucket_size);
+    const std::int32_t all_row0 =
+        clamped_index(std::min(segs[0].y0, segs[1].y0) - min_y, bucket_height, bucket_size);
+    const std::int32_t all_row1 =
+        clamped_index(std::max(segs[0].y1, segs[1].y1) - min_y, bucket_height, bucket_size);
+    if ((all_col1 - all_col0 + 1) * (all_row1 - all_row0 + 1) <= 9) {
+        // Short segments: the few buckets under both are cheaper than bands.
+        for (std::int32_t col = all_col0; col <= all_col1; ++col)
+            for (std::int32_t row = all_row0; row <= all_row1; ++row)
+                if (test_bucket(col, row)) return false;
+        return true;
+    }
+    for (const segment& sg : segs) {
+        const double ax = sg.a->x, ay = sg.a->y;
+        const std::int32_t row0 = clamped_index(sg.y0 - min_y, bucket_height, bucket_size);
+        const std::int32_t row1 = clamped_index(sg.y1 - min_y, bucket_height, bucket_size);
+        for (std::int32_t row = row0; row <= row1; ++row) {
+            double lo_x = sg.x0, hi_x = sg.x1;
+            if (sg.dy != 0 && row1 > row0) {
+                // The part of the segment inside this row's band.
+                const double band0 = min_y + row * bucket_height - margin;
+                const double band1 = min_y + (row + 1) * bucket_height + margin;
+                const double s0 = std::clamp((band0 - ay) / sg.dy, 0.0, 1.0);
+                const double s1 = std::clamp((band1 - ay) / sg.dy, 0.0, 1.0);
+                const double xa = ax + s0 * sg.dx, xb = ax + s1 * sg.dx;
+                lo_x = std::max(lo_x, std::min(xa, xb) - margin);
+                hi_x = std::min(hi_x, std::max(xa, xb) + margin);
+            }
+            const std::int32_t col0 = clamped_index(lo_x - min_x, bucket_width, bucket_size);
+            const std::int32_t col1 = clamped_index(hi_x - min_x, bucket_width, bucket_size);
+            for (std::int32_t col = col0; col <= col1; ++col)
+                if (test_bucket(col, row)) return false;
+        }
     }
     return true;
 }
@@ -397,11 +496,21 @@ void poligondef::grow() {
     build_point_grid();
     build_hull();
     bucket_size = std::clamp<std::int32_t>(
-        static_cast<std::int32_t>(std::ceil(std::sqrt(point_count / 4.0))), 1, 2048);
+        static_cast<std::int32_t>(std::ceil(std::sqrt(point_count / 8.0))), 1, 2048);
+    side_scale = (static_cast<double>(max_x) - min_x) + (static_cast<double>(max_y) - min_y);
     bucket_width = (static_cast<double>(max_x) - min_x) / bucket_size;
     bucket_height = (static_cast<double>(max_y) - min_y) / bucket_size;
     buckets.assign(static_cast<size_t>(bucket_size) * bucket_size, {});
-    for (std::int32_t t = 0; t < static_cast<std::int32_t>(front.size()); ++t) register_triangle(t);
+    edge_to.assign(static_cast<size_t>(point_count) * edge_row, -1);
+    edge_uses.assign(static_cast<size_t>(point_count) * edge_row, 0);
+    // The seed was built before ranks existed.
+    for (std::int32_t& corner : front[0].corner)
+        corner = seed[corner];
+    const auto& c = front[0].corner;
+    count_edge(c[0], c[1]);
+    count_edge(c[1], c[2]);
+    count_edge(c[2], c[0]);
+    register_triangle(0);
 
     for (size_t i = 0; i < front.size(); ++i) {
         close_shared_edges(static_cast<std::int32_t>(i));
@@ -412,13 +521,15 @@ void poligondef::grow() {
             if (k >= 0) add_triangle(to, from, k);
         }
     }
-    buckets.clear();
-    buckets.shrink_to_fit();
+    buckets = {};
+    edge_to = {};
+    edge_uses = {};
+    edge_overflow = {};
 }
 
 std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
-    const gl_point& p = points[from];
-    const gl_point& q = points[to];
+    const vector_2d& p = xy[from];
+    const vector_2d& q = xy[to];
     const double mx = p.x + (static_cast<double>(q.x) - p.x) / 2;
     const double my = p.y + (static_cast<double>(q.y) - p.y) / 2;
     const double ax = static_cast<double>(q.x) - p.x, ay = static_cast<double>(q.y) - p.y;
@@ -437,12 +548,24 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
     auto scan_cell = [&](std::int32_t col, std::int32_t row) {
         const std::int32_t cell = col * n + row;
         if (!cell_may_be_outside(cell, p, ax, ay, tol)) return;
-        for (std::int32_t k = cell_start[cell]; k < cell_start[cell + 1]; ++k) {
-            const std::int32_t id = cell_ids[k];
-            const gl_point& c = points[id];
-            if (!(cross_from(p, q, c) > 0)) continue;
-            const double dx = c.x - mx, dy = c.y - my;
-            const double d = std::sqrt(dx * dx + dy * dy);
+        if (best >= 0) {
+            // No point of a cell whose bounds lie at or beyond the best
+            // distance can win (the margin covers rounding).
+            const float* b = &cell_bounds[static_cast<size_t>(cell) * 4];
+            const double gx = std::max({b[0] - mx, mx - b[1], 0.0});
+            const double gy = std::max({b[2] - my, my - b[3], 0.0});
+            if (std::sqrt(gx * gx + gy * gy) > best_distance * (1 + 1e-12)) return;
+        }
+        // Squared distances clearly beyond the best need no root.
+        const double px = p.x, py = p.y;
+        const double beyond = best_distance * best_distance * (1 + 1e-12);
+        for (std::int32_t id = cell_start[cell], end = cell_start[cell + 1]; id < end; ++id) {
+            const double cx = xy[id].x, cy = xy[id].y;
+            if (!(ax * (cy - py) - ay * (cx - px) > 0)) continue;
+            const double dx = cx - mx, dy = cy - my;
+            const double d2 = dx * dx + dy * dy;
+            if (d2 > beyond) continue;
+            const double d = std::sqrt(d2);
             if (d < best_distance) round_candidates.push_back({d, id});
         }
     };
@@ -450,17 +573,36 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
     // equals; testing in that order runs the crossing test only where it can
     // decide the result.
     auto settle_round = [&]() {
-        std::stable_sort(round_candidates.begin(), round_candidates.end(),
-                         [](const candidate& a, const candidate& b) { return a.distance < b.distance; });
-        for (const candidate& c : round_candidates) {
-            if (!(c.distance < best_distance)) break;
-            if (segment_free(p, points[c.id]) && segment_free(q, points[c.id])) {
-                best = c.id;
-                best_distance = c.distance;
-                break;
-            }
+        // Take candidates nearest first (the first handed out among equals).
+        // Usually the first is free, so a few minimum picks beat sorting;
+        // a long run of blocked candidates gets sorted instead.
+        auto& list = round_candidates;
+        auto try_candidate = [&](const candidate& c) {
+            if (!segments_free(p, q, xy[c.id])) return false;
+            best = c.id;
+            best_distance = c.distance;
+            return true;
+        };
+        bool settled = false;
+        for (int picks = 0; picks < 8 && !list.empty() && !settled; ++picks) {
+            size_t m = 0;
+            for (size_t k = 1; k < list.size(); ++k)
+                if (list[k].distance < list[m].distance) m = k;
+            if (!(list[m].distance < best_distance))
+                settled = true;
+            else if (try_candidate(list[m]))
+                settled = true;
+            else
+                list.erase(list.begin() + static_cast<std::ptrdiff_t>(m));
         }
-        round_candidates.clear();
+        if (!settled) {
+            std::stable_sort(list.begin(), list.end(), [](const candidate& a, const candidate& b) {
+                return a.distance < b.distance;
+            });
+            for (const candidate& c : list)
+                if (!(c.distance < best_distance) || try_candidate(c)) break;
+        }
+        list.clear();
     };
     auto clearance = [&]() {
         return grid_area_clearance(mx, my, c0, c1, r0, r1, n, max_x, min_x, max_y, min_y,
@@ -477,16 +619,21 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
             return best; // every cell that could add a candidate has been searched
         // The next ring in the order the search grid adds it, limited to the
         // cells that can hold a candidate.
-        const std::int32_t col_lo = std::max({c0 - 1, 0, rc0}), col_hi = std::min({c1 + 1, n - 1, rc1});
+        const std::int32_t col_lo = std::max({c0 - 1, 0, rc0}),
+                           col_hi = std::min({c1 + 1, n - 1, rc1});
         if (r0 - 1 >= std::max(0, rr0))
-            for (std::int32_t col = col_lo; col <= col_hi; ++col) scan_cell(col, r0 - 1);
+            for (std::int32_t col = col_lo; col <= col_hi; ++col)
+                scan_cell(col, r0 - 1);
         if (r1 + 1 <= std::min(n - 1, rr1))
-            for (std::int32_t col = col_lo; col <= col_hi; ++col) scan_cell(col, r1 + 1);
+            for (std::int32_t col = col_lo; col <= col_hi; ++col)
+                scan_cell(col, r1 + 1);
         const std::int32_t row_lo = std::max(r0, rr0), row_hi = std::min(r1, rr1);
         if (c0 - 1 >= std::max(0, rc0))
-            for (std::int32_t row = row_lo; row <= row_hi; ++row) scan_cell(c0 - 1, row);
+            for (std::int32_t row = row_lo; row <= row_hi; ++row)
+                scan_cell(c0 - 1, row);
         if (c1 + 1 <= std::min(n - 1, rc1))
-            for (std::int32_t row = row_lo; row <= row_hi; ++row) scan_cell(c1 + 1, row);
+            for (std::int32_t row = row_lo; row <= row_hi; ++row)
+                scan_cell(c1 + 1, row);
         c0 = std::max(c0 - 1, 0);
         r0 = std::max(r0 - 1, 0);
         c1 = std::min(c1 + 1, n - 1);

@@ -11,18 +11,19 @@
 #include "declaration.h"
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 namespace tessaline {
 
 class poligondef {
-public:
+  public:
     poligondef(std::int32_t point_count, const gl_points_& points, float max_x, float min_x,
                float max_y, float min_y);
     void run();
     triangles get_triangles() const;
 
-private:
+  private:
     struct front_triangle {
         std::int32_t corner[3];
         std::uint8_t open; // bit j: edge j (corner j -> corner j+1) not yet shared
@@ -39,16 +40,16 @@ private:
     void build_hull();
     void close_shared_edges(std::int32_t i);
     std::int32_t find_third_point(std::int32_t from, std::int32_t to);
-    bool segment_free(const gl_point& a, const gl_point& b);
-    bool triangle_crosses(std::int32_t t, const gl_point& a, double d1x, double d1y) const;
+    bool segments_free(const vector_2d& p, const vector_2d& q, const vector_2d& c);
+    bool triangle_crosses(const std::int32_t* corner, const vector_2d& a, double d1x,
+                          double d1y) const;
     void register_triangle(std::int32_t t);
-    void outside_region(const gl_point& p, const gl_point& q, std::int32_t& c0, std::int32_t& c1,
+    void outside_region(const vector_2d& p, const vector_2d& q, std::int32_t& c0, std::int32_t& c1,
                         std::int32_t& r0, std::int32_t& r1) const;
-    bool cell_may_be_outside(std::int32_t cell, const gl_point& p, double ax, double ay,
+    bool cell_may_be_outside(std::int32_t cell, const vector_2d& p, double ax, double ay,
                              double tol) const;
 
-    // Hash set of undirected edges with the number of triangles holding them.
-    std::uint32_t edge_slot(std::uint64_t key) const;
+    // How many built triangles hold the undirected edge a-b.
     void count_edge(std::int32_t a, std::int32_t b);
     std::uint8_t edge_use(std::int32_t a, std::int32_t b) const;
 
@@ -57,6 +58,8 @@ private:
     float max_x, min_x, max_y, min_y;
     double far_distance;
     std::vector<front_triangle> front;
+    std::vector<vector_2d> xy; // x and y by rank (cell order) once the grid exists
+    std::int32_t seed[3] = {};
 
     // Point grid, laid out exactly as the cell grid of the search: n x n
     // cells, ids of a cell in increasing order (cell index col * n + row).
@@ -66,17 +69,22 @@ private:
     std::vector<float> cell_bounds; // min x, max x, min y, max y per cell
 
     // Buckets of built triangles for the crossing test.
+    double side_scale = 0; // width + height of the extent
     std::int32_t bucket_size = 1;
     double bucket_width = 0, bucket_height = 0;
-    std::vector<std::vector<std::int32_t>> buckets;
-    std::vector<std::uint32_t> visited;
-    std::uint32_t visit_stamp = 0;
+    struct bucket_entry {
+        float x0, x1, y0, y1; // bounds of the triangle
+        std::int32_t t;
+        std::int32_t corner[3]; // kept here so the test touches no other table
+    };
+    std::vector<std::vector<bucket_entry>> buckets;
 
-    std::vector<std::uint64_t> edge_keys;
-    std::vector<std::uint8_t> edge_counts;
-    std::size_t edge_entries = 0;
+    static constexpr int edge_row = 8;
+    std::vector<std::int32_t> edge_to; // edge_row slots per lower point: the other point or -1
+    std::vector<std::uint8_t> edge_uses;
+    std::unordered_map<std::uint64_t, std::uint8_t> edge_overflow;
 
-    std::vector<gl_point> hull; // counter-clockwise
+    std::vector<vector_2d> hull; // counter-clockwise
     std::vector<candidate> round_candidates;
 };
 

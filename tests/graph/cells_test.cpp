@@ -10,7 +10,8 @@ using namespace tessaline;
 namespace {
 std::vector<std::int32_t> drain(cells& g) {
     std::vector<std::int32_t> ids;
-    for (std::int32_t id = g.next_point(); id != -1; id = g.next_point()) ids.push_back(id);
+    for (std::int32_t id = g.next_point(); id != -1; id = g.next_point())
+        ids.push_back(id);
     return ids;
 }
 } // namespace
@@ -30,7 +31,8 @@ TEST(Cells, SizesAndRefinement) {
     std::mt19937 rng(1);
     std::uniform_real_distribution<float> u(0, 1);
     gl_points_ spread(100);
-    for (auto& p : spread) p = {u(rng), u(rng), 0};
+    for (auto& p : spread)
+        p = {u(rng), u(rng), 0};
     EXPECT_EQ(cells(spread, 1, 0, 1, 0).grid_size, 3);
     EXPECT_EQ(initial_grid_size(20), 1);
     EXPECT_EQ(initial_grid_size(21), 2);
@@ -61,13 +63,15 @@ TEST(Cells, RingsCoverEveryPointOnce) {
     std::mt19937 rng(3);
     std::uniform_real_distribution<float> u(-1, 1);
     gl_points_ pts(2000);
-    for (auto& p : pts) p = {u(rng), u(rng), 0};
+    for (auto& p : pts)
+        p = {u(rng), u(rng), 0};
     cells g(pts, 1, -1, 1, -1);
     g.start_search(-0.99, -0.99);
     std::set<std::int32_t> seen;
     double last_clearance = -1;
     do {
-        for (auto id : drain(g)) EXPECT_TRUE(seen.insert(id).second);
+        for (auto id : drain(g))
+            EXPECT_TRUE(seen.insert(id).second);
         double c = g.search_clearance();
         EXPECT_GE(c, last_clearance);
         last_clearance = c;

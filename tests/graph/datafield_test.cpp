@@ -10,13 +10,15 @@ using namespace tessaline;
 namespace {
 std::vector<std::string> texts(const marks& list) {
     std::vector<std::string> out;
-    for (size_t i = 1; i < list.size(); ++i) out.push_back(list[i].text);
+    for (size_t i = 1; i < list.size(); ++i)
+        out.push_back(list[i].text);
     return out;
 }
 data_points_ column_x(std::initializer_list<double> xs) {
     data_points_ pts;
     double y = 0;
-    for (double x : xs) pts.push_back({x, y += 1, y * y});
+    for (double x : xs)
+        pts.push_back({x, y += 1, y * y});
     return pts;
 }
 } // namespace
@@ -43,9 +45,9 @@ TEST(Datafield, WorkedExampleMinusThreeToSevenAndAHalf) {
 }
 
 TEST(Datafield, DefaultIntervals) {
-    EXPECT_EQ(Datafield::default_interval(1, 0), (interval{0, 5, 1}));   // 0.2
-    EXPECT_EQ(Datafield::default_interval(10, 0), (interval{0, 1, 1}));  // 1
-    EXPECT_EQ(Datafield::default_interval(3, -1), (interval{0, 2, 1}));  // 0.5
+    EXPECT_EQ(Datafield::default_interval(1, 0), (interval{0, 5, 1}));    // 0.2
+    EXPECT_EQ(Datafield::default_interval(10, 0), (interval{0, 1, 1}));   // 1
+    EXPECT_EQ(Datafield::default_interval(3, -1), (interval{0, 2, 1}));   // 0.5
     EXPECT_EQ(Datafield::default_interval(0.5, 0), (interval{-1, 1, 1})); // 0.1
     EXPECT_EQ(Datafield::default_interval(-5, -20), (interval{1, 2, 1})); // 5
     EXPECT_EQ(Datafield::default_interval(0, 0), (interval{0, 1, 1}));
@@ -129,11 +131,13 @@ TEST(Datafield, NormalsFaceUpAndMeanIsUnit) {
     Datafield f;
     data_points_ pts;
     for (int i = 0; i < 10; ++i)
-        for (int j = 0; j < 10; ++j) pts.push_back({i * 1.0, j * 1.0, 0.1 * i});
+        for (int j = 0; j < 10; ++j)
+            pts.push_back({i * 1.0, j * 1.0, 0.1 * i});
     f.load_points(pts);
     ASSERT_GT(f.face_count, 100);
     ASSERT_EQ(f.normals.size(), f.faces.size());
-    for (const auto& n : f.normals) EXPECT_GT(n.z, 0);
+    for (const auto& n : f.normals)
+        EXPECT_GT(n.z, 0);
     const auto& m = f.mean_normal;
     EXPECT_NEAR(m.x * m.x + m.y * m.y + m.z * m.z, 1, 1e-5);
     for (const auto& t : f.faces) {
@@ -150,4 +154,35 @@ TEST(Datafield, LoadGraphKeepsGivenFaces) {
     EXPECT_LT(f.normals[1].z, 0);
     f.load_graph({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {});
     EXPECT_EQ(f.face_count, 0);
+}
+
+TEST(Datafield, DegenerateImportsGiveSaneFields) {
+    struct load {
+        const char* what;
+        data_points_ points;
+    } loads[] = {
+        {"two points", {{1, 2, 3}, {4, 5, 6}}},
+        {"all equal", data_points_(500, {2, 2, 2})},
+        {"same x-y, other z", {{1, 1, 0}, {1, 1, 1}, {2, 2, 0}, {2, 2, 5}, {1, 1, 9}}},
+        {"x all zero", {{0, 1, 2}, {0, 3, 1}, {0, -2, 4}, {0, 5, 5}}},
+        {"z all zero", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}}},
+        {"huge", {{1e300, -1e300, 1e300}, {-1e300, 1e300, 0}, {0, 0, -1e300}, {5e299, 5e299, 1}}},
+        {"tiny", {{1e-300, 0, 1e-300}, {0, 1e-300, 0}, {-1e-300, -1e-300, 2e-300}}},
+        {"extremes", {{1.7e308, -1.7e308, 0}, {-1.7e308, 1.7e308, 1}, {1, 2, 3}}},
+    };
+    for (const auto& l : loads) {
+        Datafield f;
+        f.load_points(l.points);
+        EXPECT_EQ(f.gl_points.size(), l.points.size()) << l.what;
+        for (const auto& p : f.gl_points) {
+            EXPECT_LE(std::fabs(p.x), 1.0f) << l.what;
+            EXPECT_LE(std::fabs(p.y), 1.0f) << l.what;
+        }
+        for (const auto& t : f.faces)
+            EXPECT_TRUE(t.p0 >= 0 && t.p0 < f.point_count && t.p1 < f.point_count &&
+                        t.p2 < f.point_count)
+                << l.what;
+        EXPECT_GE(f.marks_x.size(), 1u) << l.what;
+        EXPECT_LE(f.marks_x.size(), 2u * max_marks_per_side + 1) << l.what;
+    }
 }

@@ -10,10 +10,10 @@ TEST(MarkText, WorkedExamples) {
     struct row {
         interval iv;
         const char* text;
-    } rows[] = {{{1, 1, 3}, "30"},    {{3, 1, 2}, "2000"},   {{2, 2, 3}, "150"},
-                {{1, 5, -4}, "-8"},   {{0, 1, 7}, "7"},      {{0, 1, 10}, "10"},
-                {{0, 2, 1}, "0.5"},   {{0, 2, 2}, "1"},      {{-1, 1, 3}, "0.3"},
-                {{-1, 1, 12}, "1.2"}, {{-1, 5, 3}, "0.06"},  {{-2, 2, 12}, "0.06"},
+    } rows[] = {{{1, 1, 3}, "30"},    {{3, 1, 2}, "2000"},    {{2, 2, 3}, "150"},
+                {{1, 5, -4}, "-8"},   {{0, 1, 7}, "7"},       {{0, 1, 10}, "10"},
+                {{0, 2, 1}, "0.5"},   {{0, 2, 2}, "1"},       {{-1, 1, 3}, "0.3"},
+                {{-1, 1, 12}, "1.2"}, {{-1, 5, 3}, "0.06"},   {{-2, 2, 12}, "0.06"},
                 {{-1, 1, -10}, "-1"}, {{-3, 5, 1}, "0.0002"}, {{0, 1, 0}, "0"}};
     for (const auto& r : rows)
         EXPECT_EQ(mark_to_text(r.iv), r.text)
@@ -42,14 +42,16 @@ TEST(ZoomFactor, RoundsEveryStep) {
     EXPECT_EQ(zoom_factor(0), 1.0f);
     EXPECT_EQ(zoom_factor(1), 1.2f);
     float f = 1;
-    for (int i = 0; i < 3; ++i) f = static_cast<float>(f * 1.2);
+    for (int i = 0; i < 3; ++i)
+        f = static_cast<float>(f * 1.2);
     EXPECT_EQ(zoom_factor(3), f);
     EXPECT_NEAR(zoom_factor(-3), 0.512, 1e-6);
     EXPECT_EQ(zoom_factor(-2), static_cast<float>(static_cast<float>(0.8) * 0.8));
     // Huge steps end at once and saturate like the unbounded product.
     EXPECT_TRUE(std::isinf(zoom_factor(2'000'000'000)));
     float tiny = 1;
-    for (int i = 0; i < 1000; ++i) tiny = static_cast<float>(tiny * 0.8);
+    for (int i = 0; i < 1000; ++i)
+        tiny = static_cast<float>(tiny * 0.8);
     EXPECT_EQ(zoom_factor(-2'000'000'000), tiny);
 }
 
@@ -60,7 +62,8 @@ TEST(PickColours, RoundTripAndLimits) {
     EXPECT_EQ(id_to_color(0xFFFFFE), (rgb_triple{255, 255, 255}));
     EXPECT_EQ(id_to_color(0x7FFFFFFF), (rgb_triple{255, 255, 255}));
     EXPECT_EQ(color_to_id({255, 255, 255}), 0xFFFFFE);
-    for (std::int32_t id = 0; id <= 0xFFFFFD; id += 997) EXPECT_EQ(color_to_id(id_to_color(id)), id);
+    for (std::int32_t id = 0; id <= 0xFFFFFD; id += 997)
+        EXPECT_EQ(color_to_id(id_to_color(id)), id);
     EXPECT_EQ(color_to_id(id_to_color(0xFFFFFD)), 0xFFFFFD);
     EXPECT_EQ(color_to_rgb(0x12345678), (rgb_triple{0x78, 0x56, 0x34}));
 }
@@ -101,6 +104,7 @@ TEST(TrimToAngleBrackets, Cases) {
     EXPECT_EQ(trim_to_angle_brackets("<a>"), "<a>");
     EXPECT_EQ(trim_to_angle_brackets("abc"), "");
     EXPECT_EQ(trim_to_angle_brackets("a>b<c"), "");
-    EXPECT_EQ(trim_to_angle_brackets("\xEF\xBB\xBF <r><v val=\"1\"/></r>\r\n"), "<r><v val=\"1\"/></r>");
+    EXPECT_EQ(trim_to_angle_brackets("\xEF\xBB\xBF <r><v val=\"1\"/></r>\r\n"),
+              "<r><v val=\"1\"/></r>");
     EXPECT_EQ(trim_to_angle_brackets(""), "");
 }

@@ -27,7 +27,8 @@ TEST(GeneralText, PlainAndExponentForms) {
                 {1.0 / 3, "0.333333333333333"},
                 {2.0 / 3, "0.666666666666667"},
                 {INFINITY, "INF"}};
-    for (const auto& r : rows) EXPECT_EQ(general_text(r.v), r.text) << r.v;
+    for (const auto& r : rows)
+        EXPECT_EQ(general_text(r.v), r.text) << r.v;
     // Rounding up to the next power of ten moves the form: 9.9999999999999995e14
     // rounds to 1E15.
     EXPECT_EQ(general_text(999999999999999.9), "1E15");

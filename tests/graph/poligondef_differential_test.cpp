@@ -42,8 +42,20 @@ void expect_same_faces(const gl_points_& pts, const std::string& what) {
         ASSERT_EQ(a[i], b[i]) << what << ": face " << i << " of " << a.size();
 }
 
-enum class shape { uniform, clustered, lattice, jittered_lattice, duplicates, collinear_runs,
-                   ties, tiny, huge, flat_x, flat_y, ring };
+enum class shape {
+    uniform,
+    clustered,
+    lattice,
+    jittered_lattice,
+    duplicates,
+    collinear_runs,
+    ties,
+    tiny,
+    huge,
+    flat_x,
+    flat_y,
+    ring
+};
 
 gl_points_ make(shape s, int n, std::mt19937_64& rng) {
     std::uniform_real_distribution<float> u(-1, 1);
@@ -51,12 +63,14 @@ gl_points_ make(shape s, int n, std::mt19937_64& rng) {
     const int side = std::max(2, static_cast<int>(std::sqrt(static_cast<double>(n))));
     switch (s) {
     case shape::uniform:
-        for (int i = 0; i < n; ++i) pts.push_back({u(rng), u(rng), u(rng)});
+        for (int i = 0; i < n; ++i)
+            pts.push_back({u(rng), u(rng), u(rng)});
         break;
     case shape::clustered: {
         std::normal_distribution<float> g(0, 0.03f);
         std::vector<gl_point> centres(1 + n / 200);
-        for (auto& c : centres) c = {u(rng) * 0.8f, u(rng) * 0.8f, 0};
+        for (auto& c : centres)
+            c = {u(rng) * 0.8f, u(rng) * 0.8f, 0};
         for (int i = 0; i < n; ++i) {
             const auto& c = centres[static_cast<size_t>(i) % centres.size()];
             pts.push_back({c.x + g(rng), c.y + g(rng), u(rng)});
@@ -81,7 +95,8 @@ gl_points_ make(shape s, int n, std::mt19937_64& rng) {
         std::uniform_int_distribution<int> pick(0, std::max(1, n / 5));
         for (int i = 0; i < n; ++i) {
             const int k = pick(rng);
-            pts.push_back({static_cast<float>(k % 13) / 13, static_cast<float>(k / 13) / 7, u(rng)});
+            pts.push_back(
+                {static_cast<float>(k % 13) / 13, static_cast<float>(k / 13) / 7, u(rng)});
         }
         break;
     }
@@ -100,27 +115,33 @@ gl_points_ make(shape s, int n, std::mt19937_64& rng) {
             pts.push_back({static_cast<float>(ring * std::cos(a) / 5),
                            static_cast<float>(ring * std::sin(a) / 5), 0});
         }
-        for (int i = 0; i < n / 4; ++i) pts.push_back({(i % 4) * 0.5f - 0.75f, (i / 4 % 4) * 0.5f - 0.75f, 0});
+        for (int i = 0; i < n / 4; ++i)
+            pts.push_back({(i % 4) * 0.5f - 0.75f, (i / 4 % 4) * 0.5f - 0.75f, 0});
         break;
     case shape::tiny:
-        for (int i = 0; i < n; ++i) pts.push_back({1 - u(rng) * 1e-6f, 1 - u(rng) * 1e-6f, 0});
+        for (int i = 0; i < n; ++i)
+            pts.push_back({1 - u(rng) * 1e-6f, 1 - u(rng) * 1e-6f, 0});
         break;
     case shape::huge: {
         std::uniform_real_distribution<float> w(-1e30f, 1e30f);
-        for (int i = 0; i < n; ++i) pts.push_back({w(rng), w(rng), 0});
+        for (int i = 0; i < n; ++i)
+            pts.push_back({w(rng), w(rng), 0});
         break;
     }
     case shape::flat_x:
-        for (int i = 0; i < n; ++i) pts.push_back({u(rng) * (i % 2 ? 1e-30f : 1e-3f), u(rng), 0});
+        for (int i = 0; i < n; ++i)
+            pts.push_back({u(rng) * (i % 2 ? 1e-30f : 1e-3f), u(rng), 0});
         break;
     case shape::flat_y:
-        for (int i = 0; i < n; ++i) pts.push_back({u(rng), (i % 3) * 1e-7f, 0});
+        for (int i = 0; i < n; ++i)
+            pts.push_back({u(rng), (i % 3) * 1e-7f, 0});
         break;
     case shape::ring:
         for (int i = 0; i < n; ++i) {
             const double a = u(rng) * M_PI;
             const double r = 0.9 + 0.1 * u(rng);
-            pts.push_back({static_cast<float>(r * std::cos(a)), static_cast<float>(r * std::sin(a)), 0});
+            pts.push_back(
+                {static_cast<float>(r * std::cos(a)), static_cast<float>(r * std::sin(a)), 0});
         }
         break;
     }
@@ -132,12 +153,17 @@ class FacesMatchReference : public ::testing::TestWithParam<shape> {};
 
 TEST_P(FacesMatchReference, ManySizes) {
     std::mt19937_64 rng(static_cast<unsigned>(GetParam()) * 7919 + 1);
-    // The reference is quadratic: many small sets, a few of a few thousand.
-    const int sizes[] = {0, 1, 2, 3, 4, 5, 7, 10, 20, 21, 50, 81, 100, 181, 300, 700, 3000};
+    // The reference is quadratic: many small sets, a few of a thousand or more.
+    // The reference costs seconds at two thousand points, so only the most
+    // common shapes get a set that large.
+    const shape s = GetParam();
+    const bool large = s == shape::uniform || s == shape::clustered ||
+                       s == shape::jittered_lattice || s == shape::duplicates;
+    const int sizes[] = {0, 1, 2, 3, 4, 5, 7, 10, 20, 21, 50, 81, 100, 181, 300, 1000, 2000};
     int sets = 0;
     for (int round = 0; round < 14; ++round)
         for (int n : sizes) {
-            if ((n >= 700 && round % 7 != 0) || (n >= 3000 && round != 0)) continue;
+            if ((n == 1000 && round != 0) || (n == 2000 && (round != 0 || !large))) continue;
             auto pts = make(GetParam(), n, rng);
             expect_same_faces(pts, "shape " + std::to_string(static_cast<int>(GetParam())) +
                                        " n=" + std::to_string(pts.size()) + " round " +

@@ -41,7 +41,8 @@ TEST(Poligondef, NoFacesForDegenerateSets) {
     EXPECT_TRUE(build({{0, 0, 0}, {0, 0, 1}, {1, 1, 0}, {1, 1, 2}, {0, 0, 3}}).empty());
     // All on one line.
     gl_points_ line;
-    for (int i = 0; i < 50; ++i) line.push_back({i * 0.02f, i * 0.01f, 0});
+    for (int i = 0; i < 50; ++i)
+        line.push_back({i * 0.02f, i * 0.01f, 0});
     EXPECT_TRUE(build(line).empty());
     EXPECT_TRUE(build(gl_points_(10, {0.5f, 0.5f, 1})).empty());
 }

@@ -57,8 +57,10 @@ void poligondef::sort_by_distance(std::vector<distance_idx>& list, std::int32_t 
     const double pivot = list[(lo + hi) / 2].distance;
     std::int32_t i = lo, j = hi;
     do {
-        while (list[i].distance < pivot) ++i;
-        while (list[j].distance > pivot) --j;
+        while (list[i].distance < pivot)
+            ++i;
+        while (list[j].distance > pivot)
+            --j;
         if (i <= j) {
             std::swap(list[i], list[j]);
             ++i;

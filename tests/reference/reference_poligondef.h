@@ -22,13 +22,13 @@ struct front_triangle {
 };
 
 class poligondef {
-public:
+  public:
     poligondef(std::int32_t point_count, const gl_points_& points, float max_x, float min_x,
                float max_y, float min_y);
     void run();
     triangles get_triangles() const;
 
-private:
+  private:
     bool seed_triangle();
     void sort_by_distance(std::vector<distance_idx>& list, std::int32_t lo, std::int32_t hi);
     void add_triangle(std::int32_t a, std::int32_t b, std::int32_t c);

@@ -1,0 +1,14 @@
+// The sub-commands of tessaline-cli. Each takes the arguments after its name,
+// prints its result on standard output and its errors on standard error, and
+// returns the exit status (cli_output.h).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tessaline {
+
+int convert_command(const std::vector<std::string>& args);
+int info_command(const std::vector<std::string>& args);
+
+} // namespace tessaline

@@ -1,0 +1,55 @@
+// convert: a CSV or TSV table of X, Y, Z into a graph file with a fresh view.
+#include "app/version.h"
+#include "cli_output.h"
+#include "commands.h"
+#include "files/graph_writer.h"
+#include "files/point_table.h"
+#include "graph/datafield.h"
+
+#include <iostream>
+
+namespace tessaline {
+
+int convert_command(const std::vector<std::string>& args) {
+    std::string input, output;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "-o" || a == "--output") {
+            if (i + 1 == args.size()) return usage_error("convert", a + " needs a file name");
+            output = args[++i];
+        } else if (a.size() > 1 && a[0] == '-') {
+            return usage_error("convert", "unknown option " + a);
+        } else if (input.empty()) {
+            input = a;
+        } else {
+            return usage_error("convert", "more than one input file");
+        }
+    }
+    if (input.empty()) return usage_error("convert", "no input file");
+    if (output.empty()) return usage_error("convert", "no output file (-o OUT.xyz)");
+
+    const point_table_read read = read_point_table(input);
+    if (!read.ok()) {
+        print_error(read.error);
+        return exit_failed;
+    }
+    const point_table& table = read.table;
+    Datafield field;
+    field.load_points(table.points);
+
+    graph_document graph; // the view of a fresh start
+    graph.points = table.points;
+    graph.faces = field.faces;
+    graph.captions = table.captions;
+    const save_result saved = save_graph_file(output, graph, program_version);
+    if (!saved.ok()) {
+        print_error(saved.error);
+        return exit_failed;
+    }
+    std::cout << "points read: " << table.points.size() << '\n'
+              << "rows skipped: " << table.rows_skipped << '\n'
+              << "faces built: " << field.faces.size() << '\n';
+    return exit_done;
+}
+
+} // namespace tessaline

@@ -1,0 +1,91 @@
+// tessaline-cli: the headless tool. Dispatches to one sub-command by name.
+#include "app/version.h"
+#include "cli_output.h"
+#include "commands.h"
+
+#include <clocale>
+#include <iostream>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using namespace tessaline;
+
+struct command {
+    std::string_view name;
+    std::string_view arguments;
+    std::string_view help; // first line: the summary in the command list
+    int (*run)(const std::vector<std::string>& args);
+};
+
+// A new sub-command is one more row here and one more source file.
+constexpr command commands[] = {
+    {"convert", "INPUT.csv -o OUT.xyz",
+     "Makes a graph file from the X, Y and Z columns of a CSV or TSV table.\n"
+     "The first three columns are read; the separator (tab, \";\" or \",\") is taken\n"
+     "from the first row, which is the header giving the captions when it holds\n"
+     "no numbers. Rows that do not convert are skipped. The graph is saved with\n"
+     "the view of a fresh start, and the points read, rows skipped and faces\n"
+     "built are printed.",
+     convert_command},
+    {"info", "FILE.xyz [--marks]",
+     "Shows what a graph file holds: points, faces, bounds and view settings.\n"
+     "With --marks, also each axis' marks as the view labels them, one per line:\n"
+     "AXIS TEXT POSITION, the caption first.",
+     info_command},
+};
+
+void print_usage(std::ostream& out) {
+    out << "usage: tessaline-cli COMMAND [ARGUMENTS]\n"
+           "       tessaline-cli --help | --version\n\n"
+           "Commands:\n";
+    for (const command& c : commands) {
+        const std::string_view summary = c.help.substr(0, c.help.find('\n'));
+        out << "  " << c.name << std::string(c.name.size() < 10 ? 10 - c.name.size() : 1, ' ')
+            << summary << '\n';
+    }
+    out << "\nRun \"tessaline-cli COMMAND --help\" for a command's arguments.\n";
+}
+
+bool asks_for_help(std::span<const std::string> args) {
+    for (const std::string& a : args)
+        if (a == "--help" || a == "-h") return true;
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Graph files take the user's decimal separator, as the desktop program writes them.
+    std::setlocale(LC_ALL, "");
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        print_usage(std::cerr);
+        return exit_usage;
+    }
+    const std::string& first = args[0];
+    if (first == "--help" || first == "-h" || first == "help") {
+        print_usage(std::cout);
+        return exit_done;
+    }
+    if (first == "--version") {
+        std::cout << "tessaline-cli " << program_version << '\n';
+        return exit_done;
+    }
+    for (const command& c : commands) {
+        if (c.name != first) continue;
+        const std::vector<std::string> rest(args.begin() + 1, args.end());
+        if (asks_for_help(rest)) {
+            std::cout << "usage: tessaline-cli " << c.name << ' ' << c.arguments << "\n\n"
+                      << c.help << '\n';
+            return exit_done;
+        }
+        return c.run(rest);
+    }
+    print_error("unknown command \"" + first + "\"");
+    print_usage(std::cerr);
+    return exit_usage;
+}

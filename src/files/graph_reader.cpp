@@ -1,0 +1,373 @@
+#include "graph_reader.h"
+
+#include "value_text.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <pugixml.hpp>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tessaline {
+
+namespace {
+
+std::string in_quotes(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
+pugi::xml_node next_element(pugi::xml_node node) {
+    while (node && node.type() != pugi::node_element)
+        node = node.next_sibling();
+    return node;
+}
+
+// Element children of `parent`, counting no further than `limit`.
+std::int64_t count_elements(pugi::xml_node parent, std::int64_t limit) {
+    std::int64_t count = 0;
+    for (pugi::xml_node n = next_element(parent.first_child()); n && count < limit;
+         n = next_element(n.next_sibling()))
+        ++count;
+    return count;
+}
+
+// The graph data block: the child elements of "df_points" and "df_faces" by
+// position, each naming its slot by "id". Fails whole, with a reason.
+class graph_data_reader {
+  public:
+    explicit graph_data_reader(std::string& error) : error_(error) {}
+
+    bool read(pugi::xml_node root, data_points_& points, triangles& faces) {
+        pugi::xml_node point_list = root.child("df_points");
+        std::int32_t point_count = 0;
+        if (!list_size(point_list, "df_points", point_count)) return false;
+        points.assign(static_cast<size_t>(point_count), data_point{});
+        std::int64_t position = 0;
+        for (pugi::xml_node child = next_element(point_list.first_child()); position < point_count;
+             child = next_element(child.next_sibling()), ++position) {
+            std::int32_t id = 0;
+            data_point p;
+            if (!slot(child, "df_points", position, point_count, id) ||
+                !coordinate(child, "x", position, p.x) || !coordinate(child, "y", position, p.y) ||
+                !coordinate(child, "z", position, p.z))
+                return false;
+            points[static_cast<size_t>(id)] = p;
+        }
+
+        pugi::xml_node face_list = root.child("df_faces");
+        std::int32_t face_count = 0;
+        if (!list_size(face_list, "df_faces", face_count)) return false;
+        faces.assign(static_cast<size_t>(face_count), triangle{});
+        position = 0;
+        for (pugi::xml_node child = next_element(face_list.first_child()); position < face_count;
+             child = next_element(child.next_sibling()), ++position) {
+            std::int32_t id = 0;
+            triangle f;
+            if (!slot(child, "df_faces", position, face_count, id) ||
+                !corner(child, "p0", position, point_count, f.p0) ||
+                !corner(child, "p1", position, point_count, f.p1) ||
+                !corner(child, "p2", position, point_count, f.p2))
+                return false;
+            faces[static_cast<size_t>(id)] = f;
+        }
+        return true;
+    }
+
+  private:
+    bool fail(std::string message) {
+        error_ = std::move(message);
+        return false;
+    }
+
+    // "size" of a list element, which its children must be able to fill, so
+    // that one attribute cannot make the reader allocate without bound.
+    bool list_size(pugi::xml_node list, const char* element, std::int32_t& size) {
+        if (!list) return fail("the file has no " + in_quotes(element) + " element");
+        pugi::xml_attribute attribute = list.attribute("size");
+        if (!attribute) return fail(in_quotes(element) + " has no \"size\" attribute");
+        const std::optional<std::int32_t> value = parse_integer(attribute.value());
+        if (!value)
+            return fail("the size of " + in_quotes(element) +
+                        " is not a whole number: " + in_quotes(attribute.value()));
+        if (*value < 0) return fail("the size of " + in_quotes(element) + " is negative");
+        const std::int64_t children = count_elements(list, *value);
+        if (children < *value)
+            return fail(in_quotes(element) + " has size " + std::to_string(*value) + " but only " +
+                        std::to_string(children) + " entries");
+        size = *value;
+        return true;
+    }
+
+    bool missing(const char* list, std::int64_t position, const char* attribute) {
+        return fail("entry " + std::to_string(position) + " of " + in_quotes(list) + " has no " +
+                    in_quotes(attribute) + " attribute");
+    }
+
+    bool slot(pugi::xml_node child, const char* list, std::int64_t position, std::int32_t size,
+              std::int32_t& id) {
+        pugi::xml_attribute attribute = child.attribute("id");
+        if (!attribute) return missing(list, position, "id");
+        const std::optional<std::int32_t> value = parse_integer(attribute.value());
+        if (!value || *value < 0 || *value >= size)
+            return fail("entry " + std::to_string(position) + " of " + in_quotes(list) +
+                        " has the id " + in_quotes(attribute.value()) + ", not one of 0 to " +
+                        std::to_string(std::int64_t{size} - 1));
+        id = *value;
+        return true;
+    }
+
+    bool coordinate(pugi::xml_node child, const char* name, std::int64_t position, double& out) {
+        pugi::xml_attribute attribute = child.attribute(name);
+        if (!attribute) return missing("df_points", position, name);
+        const std::optional<double> value = parse_real(attribute.value());
+        if (!value)
+            return fail("entry " + std::to_string(position) + " of \"df_points\" has " +
+                        in_quotes(name) + " " + in_quotes(attribute.value()) +
+                        ", which is not a finite number");
+        out = *value;
+        return true;
+    }
+
+    bool corner(pugi::xml_node child, const char* name, std::int64_t position,
+                std::int32_t point_count, std::int32_t& out) {
+        pugi::xml_attribute attribute = child.attribute(name);
+        if (!attribute) return missing("df_faces", position, name);
+        const std::optional<std::int32_t> value = parse_integer(attribute.value());
+        if (!value || *value < 0 || *value >= point_count)
+            return fail("entry " + std::to_string(position) + " of \"df_faces\" has " +
+                        in_quotes(name) + " " + in_quotes(attribute.value()) +
+                        ", not a point of the " + std::to_string(point_count) + " in the file");
+        out = *value;
+        return true;
+    }
+
+    std::string& error_;
+};
+
+// The view block: each value read moves the count on; the first bad one stops.
+class view_reader {
+  public:
+    view_reader(pugi::xml_node root, graph_read& out) : root_(root), out_(out) {}
+
+    bool camera(const char* element, float& target) {
+        std::string_view text;
+        if (!find(element, "val", text)) return false;
+        const std::optional<double> value = parse_real(text);
+        // The screen keeps 32-bit values: one beyond that range is no camera value.
+        if (!value || !std::isfinite(static_cast<float>(*value)))
+            return fail(element, "val", text, "a number");
+        target = static_cast<float>(*value);
+        return done();
+    }
+    bool integer(const char* element, const char* attribute, std::int32_t& target) {
+        std::string_view text;
+        if (!find(element, attribute, text)) return false;
+        const std::optional<std::int32_t> value = parse_integer(text);
+        if (!value) return fail(element, attribute, text, "a whole number");
+        target = *value;
+        return done();
+    }
+    bool text(const char* element, const char* attribute, std::string& target) {
+        std::string_view text;
+        if (!find(element, attribute, text)) return false;
+        target = text;
+        return done();
+    }
+    bool boolean(const char* element, const char* attribute, bool& target) {
+        std::string_view text;
+        if (!find(element, attribute, text)) return false;
+        const std::optional<bool> value = parse_boolean(text);
+        if (!value) return fail(element, attribute, text, "True or False");
+        target = *value;
+        return done();
+    }
+    bool axis_integers(const char* element, axis_values<std::int32_t>& target) {
+        return integer(element, "x_val", target.x) && integer(element, "y_val", target.y) &&
+               integer(element, "z_val", target.z);
+    }
+    bool axis_flags(const char* element, axis_values<bool>& target) {
+        return boolean(element, "x_val", target.x) && boolean(element, "y_val", target.y) &&
+               boolean(element, "z_val", target.z);
+    }
+
+  private:
+    bool find(const char* element, const char* attribute, std::string_view& text) {
+        pugi::xml_node node = root_.child(element);
+        if (!node) {
+            out_.view_error = "the file has no " + in_quotes(element) + " element";
+            return false;
+        }
+        pugi::xml_attribute a = node.attribute(attribute);
+        if (!a) {
+            out_.view_error = in_quotes(element) + " has no " + in_quotes(attribute) + " attribute";
+            return false;
+        }
+        text = a.value();
+        return true;
+    }
+    bool fail(const char* element, const char* attribute, std::string_view text,
+              const char* expected) {
+        out_.view_error = "the " + in_quotes(attribute) + " of " + in_quotes(element) + " is " +
+                          in_quotes(text) + ", not " + expected;
+        return false;
+    }
+    bool done() {
+        ++out_.view_values_read;
+        return true;
+    }
+
+    pugi::xml_node root_;
+    graph_read& out_;
+};
+
+bool read_view(pugi::xml_node root, graph_read& out) {
+    view_reader v(root, out);
+    graph_document& d = out.document;
+    return v.camera("screen_view_alpha", d.camera.alpha) &&
+           v.camera("screen_view_betta", d.camera.betta) &&
+           v.camera("screen_view_radius", d.camera.radius) &&
+           v.camera("screen_view_move_a", d.camera.move_a) &&
+           v.camera("screen_view_move_b", d.camera.move_b) &&
+           v.integer("space_selected_point_id", "val", d.selected_point_id) &&
+           v.axis_integers("shift_marks", d.marks_step) &&
+           v.axis_integers("shift_scale", d.zoom_step) &&
+           v.text("axis_caption", "x_val", d.captions.x) &&
+           v.text("axis_caption", "y_val", d.captions.y) &&
+           v.text("axis_caption", "z_val", d.captions.z) &&
+           v.integer("shift_font_zoom", "val", d.font_zoom_step) &&
+           v.integer("font_color", "val", d.font_color) &&
+           v.integer("point_size", "val", d.point_size) && v.axis_flags("t_shift", d.t_shift) &&
+           v.axis_flags("t_turn", d.t_turn) && v.axis_flags("t_inv", d.t_inv) &&
+           v.axis_flags("t_overturn", d.t_overturn) &&
+           v.boolean("space_graph_mode", "mode_points", d.modes.mode_points) &&
+           v.boolean("space_graph_mode", "mode_lines", d.modes.mode_lines) &&
+           v.boolean("space_graph_mode", "mode_poligones", d.modes.mode_poligones);
+}
+
+graph_read read_document(const pugi::xml_document& doc, const std::string& name) {
+    graph_read out;
+    const pugi::xml_node root = doc.document_element();
+    const pugi::xml_node program = root.child("program_name");
+    if (!program) {
+        out.error = name + " is not a graph file: it has no \"program_name\" element.";
+        return out;
+    }
+    const pugi::xml_attribute product = program.attribute("val");
+    if (!product) {
+        out.error = name + " is not a graph file: its \"program_name\" has no \"val\" attribute.";
+        return out;
+    }
+    if (product.value() != graph_file_product_name) {
+        out.status = graph_file_status::other_program;
+        out.error = name + " is a file of another program (" + in_quotes(product.value()) + ").";
+        return out;
+    }
+    out.status = graph_file_status::read;
+    graph_data_reader graph_data(out.graph_error);
+    out.graph_loaded = graph_data.read(root, out.document.points, out.document.faces);
+    if (!out.graph_loaded) {
+        out.document.points = {};
+        out.document.faces = {};
+    }
+    read_view(root, out);
+    return out;
+}
+
+graph_read parse_error(const pugi::xml_parse_result& result, const char* text, size_t size,
+                       const std::string& name) {
+    graph_read out;
+    out.error = name + " is not well-formed XML: " + result.description();
+    if (result.status != pugi::status_no_document_element && result.offset >= 0 &&
+        static_cast<size_t>(result.offset) <= size) {
+        size_t line = 1, column = 1;
+        for (size_t i = 0; i < static_cast<size_t>(result.offset); ++i) {
+            if (text[i] == '\n') {
+                ++line;
+                column = 1;
+            } else {
+                ++column;
+            }
+        }
+        out.error += " (line " + std::to_string(line) + ", column " + std::to_string(column) + ")";
+    }
+    out.error += ".";
+    return out;
+}
+
+graph_read cannot_open(const std::string& name, int error_number) {
+    graph_read out;
+    out.error = "Cannot open " + name + ": " + std::strerror(error_number) + ".";
+    return out;
+}
+
+// The whole file in one buffer, which the parser then works on in place.
+struct file_bytes {
+    std::unique_ptr<char[]> data;
+    size_t size = 0;
+    int error_number = 0;
+};
+
+file_bytes read_whole_file(const std::filesystem::path& path) {
+    file_bytes bytes;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        bytes.error_number = errno;
+        return bytes;
+    }
+    struct stat info {};
+    size_t capacity = 1 << 16;
+    if (::fstat(fd, &info) == 0) {
+        if (S_ISDIR(info.st_mode)) {
+            ::close(fd);
+            bytes.error_number = EISDIR;
+            return bytes;
+        }
+        if (S_ISREG(info.st_mode)) capacity = static_cast<size_t>(info.st_size) + 1;
+    }
+    bytes.data = std::make_unique_for_overwrite<char[]>(capacity);
+    for (;;) {
+        if (bytes.size == capacity) {
+            // Only for files that grow while read, or pipes of unknown length.
+            auto larger = std::make_unique_for_overwrite<char[]>(capacity * 2);
+            std::memcpy(larger.get(), bytes.data.get(), bytes.size);
+            bytes.data = std::move(larger);
+            capacity *= 2;
+        }
+        const ssize_t n = ::read(fd, bytes.data.get() + bytes.size, capacity - bytes.size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            bytes.error_number = errno;
+            break;
+        }
+        if (n == 0) break;
+        bytes.size += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+} // namespace
+
+graph_read read_graph_file(const std::filesystem::path& path) {
+    const std::string name = in_quotes(path.string());
+    file_bytes bytes = read_whole_file(path);
+    if (bytes.error_number != 0) return cannot_open(name, bytes.error_number);
+    pugi::xml_document doc;
+    const pugi::xml_parse_result result = doc.load_buffer_inplace(
+        bytes.data.get(), bytes.size, pugi::parse_default, pugi::encoding_auto);
+    if (!result) return parse_error(result, bytes.data.get(), bytes.size, name);
+    return read_document(doc, name);
+}
+
+graph_read read_graph_text(std::string_view text, std::string_view name) {
+    pugi::xml_document doc;
+    const pugi::xml_parse_result result =
+        doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_auto);
+    if (!result) return parse_error(result, text.data(), text.size(), std::string(name));
+    return read_document(doc, std::string(name));
+}
+
+} // namespace tessaline

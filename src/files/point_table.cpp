@@ -1,0 +1,128 @@
+#include "point_table.h"
+
+#include "value_text.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace tessaline {
+
+namespace {
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+// The first `wanted` cells of a line; a cell in double quotes may hold the
+// separator, and "" inside it stands for one quote.
+std::vector<std::string> split_cells(std::string_view line, char separator, size_t wanted) {
+    std::vector<std::string> cells;
+    size_t i = 0;
+    while (cells.size() < wanted && i <= line.size()) {
+        std::string cell;
+        const size_t start = i;
+        while (i < line.size() && line[i] == ' ')
+            ++i;
+        if (i < line.size() && line[i] == '"') {
+            for (++i; i < line.size(); ++i) {
+                if (line[i] == '"') {
+                    if (i + 1 < line.size() && line[i + 1] == '"') {
+                        cell += '"';
+                        ++i;
+                    } else {
+                        ++i;
+                        break;
+                    }
+                } else {
+                    cell += line[i];
+                }
+            }
+            while (i < line.size() && line[i] != separator)
+                ++i;
+        } else {
+            i = start;
+            while (i < line.size() && line[i] != separator)
+                ++i;
+            cell = trimmed(line.substr(start, i - start));
+        }
+        cells.push_back(std::move(cell));
+        ++i; // past the separator
+    }
+    return cells;
+}
+
+char detect_separator(std::string_view line) {
+    if (line.find('\t') != std::string_view::npos) return '\t';
+    if (line.find(';') != std::string_view::npos) return ';';
+    return ',';
+}
+
+bool is_blank(std::string_view line) {
+    return trimmed(line).empty();
+}
+
+} // namespace
+
+point_table parse_point_table(std::string_view text) {
+    point_table table;
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    bool first = true;
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        if (is_blank(line)) continue;
+        if (first) table.separator = detect_separator(line);
+        const std::vector<std::string> cells = split_cells(line, table.separator, 3);
+        std::optional<double> x, y, z;
+        if (cells.size() == 3) {
+            x = parse_real(cells[0]);
+            y = parse_real(cells[1]);
+            z = parse_real(cells[2]);
+        }
+        if (x && y && z) {
+            table.points.push_back({*x, *y, *z});
+        } else if (first) {
+            table.has_header = true;
+            std::string* captions[] = {&table.captions.x, &table.captions.y, &table.captions.z};
+            for (size_t i = 0; i < cells.size(); ++i)
+                if (!cells[i].empty()) *captions[i] = cells[i];
+        } else {
+            ++table.rows_skipped;
+        }
+        first = false;
+    }
+    return table;
+}
+
+point_table_read read_point_table(const std::filesystem::path& path) {
+    point_table_read out;
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        out.error = "Cannot open \"" + path.string() + "\": " + std::strerror(EISDIR) + ".";
+        return out;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        out.error = "Cannot open \"" + path.string() + "\": " + std::strerror(errno) + ".";
+        return out;
+    }
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad()) {
+        out.error = "Cannot read \"" + path.string() + "\".";
+        return out;
+    }
+    out.table = parse_point_table(content.str());
+    return out;
+}
+
+} // namespace tessaline

@@ -1,0 +1,145 @@
+// Runs the built tessaline-cli as a user would, in the "C" locale.
+#include "files/graph_reader.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sys/wait.h>
+
+using namespace tessaline;
+using namespace tessaline::testing;
+
+namespace {
+
+struct run_result {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string shell_quoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+run_result run_cli(const temp_folder& folder, const std::vector<std::string>& args) {
+    std::string command = "LC_ALL=C " + shell_quoted(TESSALINE_CLI);
+    for (const std::string& a : args)
+        command += " " + shell_quoted(a);
+    const std::string err_file = (folder / "stderr.txt").string();
+    command += " 2>" + shell_quoted(err_file);
+    run_result result;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+        result.out.append(chunk, n);
+    const int status = ::pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.err = file_text(err_file);
+    return result;
+}
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+} // namespace
+
+TEST(Cli, HelpVersionAndUsageErrors) {
+    temp_folder folder;
+    run_result r = run_cli(folder, {"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, std::string("tessaline-cli ") + TESSALINE_VERSION + "\n");
+    r = run_cli(folder, {"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(contains(r.out, "convert") && contains(r.out, "info")) << r.out;
+    r = run_cli(folder, {"info", "--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(contains(r.out, "usage: tessaline-cli info FILE.xyz [--marks]")) << r.out;
+
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {"frobnicate"},
+                                               {"convert", "a.csv"},
+                                               {"convert", "a.csv", "-o"},
+                                               {"info"},
+                                               {"info", "a.xyz", "--colour"}}) {
+        r = run_cli(folder, args);
+        EXPECT_EQ(r.status, 2) << r.err;
+        EXPECT_FALSE(r.err.empty());
+        EXPECT_TRUE(r.out.empty());
+    }
+}
+
+TEST(Cli, ConvertThenInfo) {
+    temp_folder folder;
+    write_text(folder / "table.csv", "Depth;Width (m);\n0;0;1\n1;0;2\nx;1;1\n0;1;3\n");
+    run_result r = run_cli(
+        folder, {"convert", (folder / "table.csv").string(), "-o", (folder / "out.xyz").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "points read: 3\nrows skipped: 1\nfaces built: 1\n");
+    const graph_read read = read_graph_file(folder / "out.xyz");
+    ASSERT_TRUE(read.graph_loaded) << read.error << read.graph_error;
+    EXPECT_EQ(read.document.faces, (triangles{{2, 1, 0}}));
+
+    r = run_cli(folder, {"info", (folder / "out.xyz").string(), "--marks"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(contains(r.out, "points: 3\nfaces: 1\nbounds x: 0 .. 1\nbounds y: 0 .. 1\n"
+                                "bounds z: 1 .. 3\n"
+                                "camera: alpha 315, betta 315, radius 10, move_a 0, move_b 0\n"
+                                "selected point: -1\n"))
+        << r.out;
+    EXPECT_TRUE(contains(r.out, "captions: x Depth, y \"Width (m)\", z Z\n")) << r.out;
+    EXPECT_TRUE(contains(r.out, "graph mode: points True, lines True, poligones False\n"));
+    // x runs 0 .. 1: step 0.2, caption first, then positive and negative marks.
+    EXPECT_TRUE(contains(r.out, "\nx Depth 1.3\nx 0.2 0.2\nx 0.4 0.4\n")) << r.out;
+    EXPECT_TRUE(contains(r.out, "\ny \"Width (m)\" 1.3\n")) << r.out;
+}
+
+TEST(Cli, MarksFollowTheFilesShiftCaptionAndZoom) {
+    temp_folder folder;
+    std::string text = file_text(TESSALINE_TEST_DATA "/files/worked_example.xyz");
+    text.replace(text.find("<shift_scale x_val=\"0\""), 22, "<shift_scale x_val=\"1\"");
+    text.replace(text.find("<shift_marks x_val=\"0\""), 22, "<shift_marks x_val=\"-1\"");
+    write_text(folder / "g.xyz", text);
+    const run_result r = run_cli(folder, {"info", (folder / "g.xyz").string(), "--marks"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    // Step 0.5 instead of 0.2; caption and marks 1.2 times further out (1.3 x 1.2f
+    // rounds to the single above 1.56).
+    EXPECT_TRUE(
+        contains(r.out, "\nx X 1.5600001\nx 0.5 0.6\nx 1 1.2\nx -0.5 -0.6\nx -1 -1.2\ny Y 1.3\n"))
+        << r.out;
+}
+
+TEST(Cli, BadInputGivesAMessageAndFailure) {
+    temp_folder folder;
+    write_text(folder / "broken.xyz", "<graph><program_name val=\"Tessaline\"></graph>");
+    run_result r = run_cli(folder, {"info", (folder / "broken.xyz").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(contains(r.err, "is not well-formed XML")) << r.err;
+
+    r = run_cli(folder, {"info", (folder / "missing.xyz").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(contains(r.err, "No such file or directory")) << r.err;
+
+    r = run_cli(folder, {"convert", (folder / "missing.csv").string(), "-o",
+                         (folder / "out.xyz").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(contains(r.err, "Cannot open")) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(folder / "out.xyz"));
+
+    // A graph block that fails still shows the view, and says what went wrong.
+    std::string text = file_text(TESSALINE_TEST_DATA "/files/worked_example.xyz");
+    text.replace(text.find("p1=\"1\""), 6, "p1=\"9\"");
+    text.replace(text.find("<point_size val=\"7\""), 19, "<point_size val=\"big\"");
+    write_text(folder / "half.xyz", text);
+    r = run_cli(folder, {"info", (folder / "half.xyz").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(contains(r.out, "points:"));
+    EXPECT_TRUE(contains(r.out, "font color: 0\n"));
+    EXPECT_FALSE(contains(r.out, "point size"));
+    EXPECT_TRUE(contains(r.err, "graph data cannot be used")) << r.err;
+    EXPECT_TRUE(contains(r.err, "\"point_size\"")) << r.err;
+}

@@ -1,0 +1,111 @@
+#include "files/graph_reader.h"
+#include "files/graph_writer.h"
+#include "graph/datafield.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+using namespace tessaline;
+using tessaline::testing::file_text;
+using tessaline::testing::temp_folder;
+
+namespace {
+
+// The text of the one element `name` (its line, as the writer lays them out).
+std::string element_line(const std::string& text, const std::string& name) {
+    const size_t start = text.find("<" + name + " ");
+    if (start == std::string::npos) return {};
+    return text.substr(start, text.find('\n', start) - start);
+}
+
+graph_document one_point(double x, double y, double z) {
+    graph_document graph;
+    graph.points = {{x, y, z}};
+    return graph;
+}
+
+} // namespace
+
+TEST(GraphWriter, WorkedExample) {
+    Datafield field;
+    field.load_points({{0, 0, 1}, {1, 0, 2}, {0, 1, 3}});
+    ASSERT_EQ(field.faces, (triangles{{2, 1, 0}}));
+    graph_document graph;
+    graph.points = field.points;
+    graph.faces = field.faces;
+    EXPECT_EQ(graph_file_text(graph, "1.0.14", '.'),
+              file_text(TESSALINE_TEST_DATA "/files/worked_example.xyz"));
+}
+
+TEST(GraphWriter, RealForms) {
+    struct row {
+        double value;
+        char separator;
+        const char* text;
+    } rows[] = {{0.00001, '.', "1E-5"},
+                {12.5, ',', "12,5"},
+                {2.5e20, ',', "2,5E20"},
+                {-0.25, '.', "-0.25"},
+                {1.0 / 3, '.', "0.333333333333333"},
+                // an exact tie at the 16th digit rounds away from zero
+                {1000000000000005, '.', "1.00000000000001E15"}};
+    for (const row& r : rows) {
+        const std::string text = graph_file_text(one_point(r.value, 0, 0), "v", r.separator);
+        EXPECT_NE(element_line(text, "p").find(std::string("x=\"") + r.text + "\""),
+                  std::string::npos)
+            << r.text << " in " << element_line(text, "p");
+    }
+}
+
+TEST(GraphWriter, CameraIsWrittenAsTheWidenedSingle) {
+    graph_document graph;
+    graph.camera.move_a = 0.1f;
+    graph.camera.radius = 2.5f;
+    const std::string text = graph_file_text(graph, "v", ',');
+    EXPECT_EQ(element_line(text, "screen_view_move_a"),
+              "<screen_view_move_a val=\"0,100000001490116\" />");
+    EXPECT_EQ(element_line(text, "screen_view_radius"), "<screen_view_radius val=\"2,5\" />");
+}
+
+TEST(GraphWriter, FewerThanThreePointsHaveNoFaces) {
+    Datafield field;
+    field.load_points({{1, 2, 3}, {4, 5, 6}});
+    graph_document graph;
+    graph.points = field.points;
+    graph.faces = field.faces;
+    const std::string text = graph_file_text(graph, "v", '.');
+    EXPECT_NE(text.find("<df_points size=\"2\">\n<p id=\"0\" x=\"1\" y=\"2\" z=\"3\" />\n"
+                        "<p id=\"1\" x=\"4\" y=\"5\" z=\"6\" />\n</df_points>"),
+              std::string::npos);
+    EXPECT_EQ(element_line(text, "df_faces"), "<df_faces size=\"0\" />");
+    EXPECT_EQ(element_line(graph_file_text(graph_document{}, "v", '.'), "df_points"),
+              "<df_points size=\"0\" />");
+}
+
+TEST(GraphWriter, MarkupInCaptionsIsEscapedAndReadsBack) {
+    graph_document graph;
+    graph.captions = {"a < b & c", "\"quoted\" 'single' > x", "tab\tnew\nline \xC3\xA9"};
+    const std::string text = graph_file_text(graph, "v", '.');
+    EXPECT_NE(element_line(text, "axis_caption").find("x_val=\"a &lt; b &amp; c\""),
+              std::string::npos);
+    const graph_read read = read_graph_text(text);
+    ASSERT_TRUE(read.ok()) << read.error;
+    EXPECT_EQ(read.document.captions, graph.captions);
+}
+
+TEST(GraphWriter, RefusesWhatWouldNotReadBack) {
+    temp_folder folder;
+    graph_document graph = one_point(1, std::numeric_limits<double>::quiet_NaN(), 0);
+    EXPECT_NE(graph_write_problem(graph).find("point 0"), std::string::npos);
+    const save_result saved = save_graph_file(folder / "g.xyz", graph, "v", '.');
+    EXPECT_FALSE(saved.ok());
+    EXPECT_FALSE(std::filesystem::exists(folder / "g.xyz"));
+
+    graph = one_point(1, 2, 3);
+    graph.faces = {{0, 0, 1}};
+    EXPECT_NE(graph_write_problem(graph).find("face 0"), std::string::npos);
+    graph.faces = {};
+    graph.camera.radius = std::numeric_limits<float>::infinity();
+    EXPECT_FALSE(graph_write_problem(graph).empty());
+    EXPECT_EQ(graph_file_text(graph, "v", '.'), "");
+}
