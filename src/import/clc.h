@@ -36,6 +36,9 @@ class clc {
                                          std::int32_t column);
     cell_value read_cell(std::int32_t book, std::int32_t sheet, std::int32_t row,
                          std::int32_t column);
+    // The number a cell holds, whatever it displays; nothing for other cells.
+    std::optional<double> cell_number(std::int32_t book, std::int32_t sheet, std::int32_t row,
+                                      std::int32_t column);
     cell_value cached_cell(std::int32_t book, std::int32_t sheet, std::int32_t row,
                            std::int32_t column);
     void draw_cell(cell_canvas& canvas, const cell_rect& rect, std::string_view label,

@@ -10,5 +10,10 @@ namespace tessaline {
 
 int convert_command(const std::vector<std::string>& args);
 int info_command(const std::vector<std::string>& args);
+int sheets_command(const std::vector<std::string>& args);
+
+// A workbook (.xlsx, .xls, .ods) goes through the desktop program's import.
+bool is_workbook_path(const std::string& path);
+int convert_workbook_command(const std::vector<std::string>& args);
 
 } // namespace tessaline

@@ -6,11 +6,16 @@
 #include "files/point_table.h"
 #include "graph/datafield.h"
 
+#include <algorithm>
 #include <iostream>
 
 namespace tessaline {
 
 int convert_command(const std::vector<std::string>& args) {
+    const bool workbook = std::any_of(args.begin(), args.end(), [](const std::string& a) {
+        return a == "--sheet" || (!a.empty() && a[0] != '-' && is_workbook_path(a));
+    });
+    if (workbook) return convert_workbook_command(args);
     std::string input, output;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
