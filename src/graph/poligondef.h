@@ -71,8 +71,8 @@ class poligondef {
     bool edge_meets(const bucket_entry& entry, const bucket_node& bucket) const;
     void outside_region(const vector_2d& p, const vector_2d& q, std::int32_t& c0, std::int32_t& c1,
                         std::int32_t& r0, std::int32_t& r1) const;
-    static bool bounds_may_be_outside(const float* bounds, const vector_2d& p, double ax,
-                                      double ay, double tol);
+    static bool bounds_may_be_outside(const float* bounds, const vector_2d& p, double ax, double ay,
+                                      double tol);
     std::int32_t tree_of_cell(std::int32_t cell);
     std::int32_t build_point_node(std::int32_t begin, std::int32_t end, int depth);
 
@@ -112,7 +112,7 @@ class poligondef {
     std::vector<std::uint8_t> edge_uses;
     std::unordered_map<std::uint64_t, std::uint8_t> edge_overflow;
 
-    std::vector<vector_2d> hull; // counter-clockwise
+    std::vector<vector_2d> hull;                       // counter-clockwise
     std::vector<queued> round_candidates, round_nodes; // heaps of one round
 };
 
