@@ -198,6 +198,12 @@ void poligondef::build_point_grid() {
         else
             break;
     }
+    // Non-empty cells per run of row_block cells along each row.
+    row_block_count = (grid_size + row_block - 1) / row_block;
+    row_blocks.assign(static_cast<size_t>(grid_size) * row_block_count, 0);
+    for (std::int32_t c = 0; c < grid_size * grid_size; ++c)
+        if (cell_start[c + 1] != 0)
+            ++row_blocks[static_cast<size_t>(c % grid_size) * row_block_count + (c / grid_size) / row_block];
     for (size_t c = 1; c < cell_start.size(); ++c)
         cell_start[c] += cell_start[c - 1];
     cell_ids.resize(points.size());
@@ -881,19 +887,29 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
         // cells that can hold a candidate.
         const std::int32_t col_lo = std::max({c0 - 1, 0, rc0}),
                            col_hi = std::min({c1 + 1, n - 1, rc1});
-        if (r0 - 1 >= std::max(0, rr0))
-            for (std::int32_t col = col_lo; col <= col_hi; ++col)
-                scan_cell(col, r0 - 1);
-        if (r1 + 1 <= std::min(n - 1, rr1))
-            for (std::int32_t col = col_lo; col <= col_hi; ++col)
-                scan_cell(col, r1 + 1);
+        // Sides of the ring; runs of empty cells are passed over whole, which
+        // matters where a few far points leave the grid nearly empty.
+        auto scan_row = [&](std::int32_t row) {
+            for (std::int32_t col = col_lo; col <= col_hi;) {
+                if (row_blocks[static_cast<size_t>(row) * row_block_count + col / row_block] == 0) {
+                    col = (col / row_block + 1) * row_block;
+                    continue;
+                }
+                scan_cell(col, row);
+                ++col;
+            }
+        };
+        auto scan_column = [&](std::int32_t col, std::int32_t row_lo, std::int32_t row_hi) {
+            if (row_lo > row_hi ||
+                cell_start[col * n + row_hi + 1] == cell_start[col * n + row_lo])
+                return;
+            for (std::int32_t row = row_lo; row <= row_hi; ++row) scan_cell(col, row);
+        };
+        if (r0 - 1 >= std::max(0, rr0)) scan_row(r0 - 1);
+        if (r1 + 1 <= std::min(n - 1, rr1)) scan_row(r1 + 1);
         const std::int32_t row_lo = std::max(r0, rr0), row_hi = std::min(r1, rr1);
-        if (c0 - 1 >= std::max(0, rc0))
-            for (std::int32_t row = row_lo; row <= row_hi; ++row)
-                scan_cell(c0 - 1, row);
-        if (c1 + 1 <= std::min(n - 1, rc1))
-            for (std::int32_t row = row_lo; row <= row_hi; ++row)
-                scan_cell(c1 + 1, row);
+        if (c0 - 1 >= std::max(0, rc0)) scan_column(c0 - 1, row_lo, row_hi);
+        if (c1 + 1 <= std::min(n - 1, rc1)) scan_column(c1 + 1, row_lo, row_hi);
         c0 = std::max(c0 - 1, 0);
         r0 = std::max(r0 - 1, 0);
         c1 = std::min(c1 + 1, n - 1);

@@ -93,6 +93,9 @@ class poligondef {
     std::int32_t grid_size = 1;
     float cell_width = 0, cell_height = 0;
     std::vector<std::int32_t> cell_start, cell_ids;
+    static constexpr std::int32_t row_block = 32;
+    std::int32_t row_block_count = 1;
+    std::vector<std::int32_t> row_blocks; // per row and run of row_block columns: non-empty cells
     std::vector<float> cell_bounds; // min x, max x, min y, max y, at each cell's first rank
     // Cells with more points than this are searched through a point tree.
     static constexpr std::int32_t crowded_cell = 64;
