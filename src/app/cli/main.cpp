@@ -39,8 +39,7 @@ constexpr command commands[] = {
      "read, rows skipped and faces built are printed.",
      convert_command},
     {"sheets", "BOOK.(xlsx|xls|ods)",
-     "Lists a workbook's sheets, one per line: NAME USED_ROWS USED_COLUMNS.",
-     sheets_command},
+     "Lists a workbook's sheets, one per line: NAME USED_ROWS USED_COLUMNS.", sheets_command},
     {"info", "FILE.xyz [--marks]",
      "Shows what a graph file holds: points, faces, bounds and view settings.\n"
      "With --marks, also each axis' marks as the view labels them, one per line:\n"

@@ -67,24 +67,12 @@ int convert_with(Reader& reader, const workbook_options& o, import_choice choice
         return exit_failed;
     }
     const import_result imported = run_import(reader, book, choice);
-    Datafield field;
-    field.load_points(imported.points);
-    graph_document graph; // the view of a fresh start
-    graph.points = imported.points;
-    graph.faces = field.faces;
+    axis_values<std::string> captions{"X", "Y", "Z"};
     if (imported.captions) {
         const auto& c = *imported.captions;
-        graph.captions = {c[0], c[1], c[2]};
+        captions = {c[0], c[1], c[2]};
     }
-    const save_result saved = save_graph_file(o.output, graph, program_version);
-    if (!saved.ok()) {
-        print_error(saved.error);
-        return exit_failed;
-    }
-    std::cout << "points read: " << imported.points.size() << '\n'
-              << "rows skipped: " << imported.rows_skipped << '\n'
-              << "faces built: " << field.faces.size() << '\n';
-    return exit_done;
+    return save_fresh_graph(imported.points, captions, imported.rows_skipped, o.output);
 }
 
 } // namespace
