@@ -1,8 +1,9 @@
 // Times the face building of a point file: one "x,y,z" line per point, no
-// header. Prints the best of three loads, so that other tools can be compared
+// header. Prints the best of three loads (or RUNS), so that other tools can be compared
 // on the same file.
 #include "graph/datafield.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -12,8 +13,8 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: tessaline-bench-faces POINTS.csv\n";
+    if (argc != 2 && argc != 3) {
+        std::cerr << "usage: tessaline-bench-faces POINTS.csv [RUNS]\n";
         return 2;
     }
     std::ifstream in(argv[1]);
@@ -35,7 +36,8 @@ int main(int argc, char** argv) {
     }
     double best = 1e300;
     std::int32_t faces = 0;
-    for (int run = 0; run < 3; ++run) {
+    const int runs = argc == 3 ? std::max(1, std::atoi(argv[2])) : 3;
+    for (int run = 0; run < runs; ++run) {
         tessaline::Datafield field;
         const auto t0 = std::chrono::steady_clock::now();
         field.load_points(points);

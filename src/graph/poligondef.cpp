@@ -198,6 +198,12 @@ void poligondef::build_point_grid() {
         else
             break;
     }
+    // Non-empty cells per run of row_block cells along each row.
+    row_block_count = (grid_size + row_block - 1) / row_block;
+    row_blocks.assign(static_cast<size_t>(grid_size) * row_block_count, 0);
+    for (std::int32_t c = 0; c < grid_size * grid_size; ++c)
+        if (cell_start[c + 1] != 0)
+            ++row_blocks[static_cast<size_t>(c % grid_size) * row_block_count + (c / grid_size) / row_block];
     for (size_t c = 1; c < cell_start.size(); ++c)
         cell_start[c] += cell_start[c - 1];
     cell_ids.resize(points.size());
@@ -343,7 +349,8 @@ std::int32_t poligondef::tree_of_cell(std::int32_t cell) {
     auto [it, added] = cell_trees.try_emplace(cell, 0);
     if (!added) return it->second;
     const auto begin = static_cast<std::int32_t>(node_ranks.size());
-    for (std::int32_t id = cell_start[cell]; id < cell_start[cell + 1]; ++id) node_ranks.push_back(id);
+    for (std::int32_t id = cell_start[cell]; id < cell_start[cell + 1]; ++id)
+        node_ranks.push_back(id);
     it->second = build_point_node(begin, static_cast<std::int32_t>(node_ranks.size()), 0);
     return it->second;
 }
@@ -366,7 +373,8 @@ std::int32_t poligondef::build_point_node(std::int32_t begin, std::int32_t end, 
     const double mid_y = (static_cast<double>(node.bounds[2]) + node.bounds[3]) / 2;
     std::int32_t* first = &node_ranks[begin];
     std::int32_t* last = first + (end - begin);
-    std::int32_t* split_x = std::partition(first, last, [&](std::int32_t r) { return xy[r].x <= mid_x; });
+    std::int32_t* split_x =
+        std::partition(first, last, [&](std::int32_t r) { return xy[r].x <= mid_x; });
     std::int32_t* parts[5] = {
         first, std::partition(first, split_x, [&](std::int32_t r) { return xy[r].y <= mid_y; }),
         split_x, std::partition(split_x, last, [&](std::int32_t r) { return xy[r].y <= mid_y; }),
@@ -379,7 +387,8 @@ std::int32_t poligondef::build_point_node(std::int32_t begin, std::int32_t end, 
     if (ranges.size() < 2) return index; // rounding put every point on one side
     // Children are built first, then listed together after their parent.
     std::vector<std::int32_t> built;
-    for (auto [b, e] : ranges) built.push_back(build_point_node(b, e, depth + 1));
+    for (auto [b, e] : ranges)
+        built.push_back(build_point_node(b, e, depth + 1));
     const auto first_child = static_cast<std::int32_t>(point_nodes.size());
     for (std::int32_t child : built) {
         const point_node copy = point_nodes[child];
@@ -407,7 +416,18 @@ void poligondef::register_triangle(std::int32_t t) {
                              static_cast<float>(y1),
                              t,
                              {tri.corner[0], tri.corner[1], tri.corner[2]}};
-    // A crossing lies on an edge, so a triangle goes only into the buckets
+    const std::int32_t bx0 = clamped_index(x0 - min_x, bucket_width, bucket_size);
+    const std::int32_t bx1 = clamped_index(x1 - min_x, bucket_width, bucket_size);
+    const std::int32_t by0 = clamped_index(y0 - min_y, bucket_height, bucket_size);
+    const std::int32_t by1 = clamped_index(y1 - min_y, bucket_height, bucket_size);
+    if ((bx1 - bx0 + 1) * (by1 - by0 + 1) <= 4) {
+        // A small face: the few buckets under its bounds.
+        for (std::int32_t bx = bx0; bx <= bx1; ++bx)
+            for (std::int32_t by = by0; by <= by1; ++by)
+                insert_entry(bx * bucket_size + by, entry);
+        return;
+    }
+    // A crossing lies on an edge, so a large face goes only into the buckets
     // its edges pass through: a long thin face does not fill every bucket
     // under its bounds.
     const double margin = 1e-9 * (bucket_width + bucket_height) * bucket_size;
@@ -416,10 +436,10 @@ void poligondef::register_triangle(std::int32_t t) {
         const vector_2d& s1 = xy[tri.corner[j == 2 ? 0 : j + 1]];
         const double ax = s0.x, ay = s0.y, dx = static_cast<double>(s1.x) - s0.x,
                      dy = static_cast<double>(s1.y) - s0.y;
-        const std::int32_t row0 =
-            clamped_index(std::min<double>(s0.y, s1.y) - margin - min_y, bucket_height, bucket_size);
-        const std::int32_t row1 =
-            clamped_index(std::max<double>(s0.y, s1.y) + margin - min_y, bucket_height, bucket_size);
+        const std::int32_t row0 = clamped_index(std::min<double>(s0.y, s1.y) - margin - min_y,
+                                                bucket_height, bucket_size);
+        const std::int32_t row1 = clamped_index(std::max<double>(s0.y, s1.y) + margin - min_y,
+                                                bucket_height, bucket_size);
         for (std::int32_t row = row0; row <= row1; ++row) {
             double lo_x = std::min<double>(s0.x, s1.x), hi_x = std::max<double>(s0.x, s1.x);
             if (dy != 0 && row1 > row0) {
@@ -431,9 +451,12 @@ void poligondef::register_triangle(std::int32_t t) {
                 lo_x = std::max(lo_x, std::min(xa, xb));
                 hi_x = std::min(hi_x, std::max(xa, xb));
             }
-            const std::int32_t col0 = clamped_index(lo_x - margin - min_x, bucket_width, bucket_size);
-            const std::int32_t col1 = clamped_index(hi_x + margin - min_x, bucket_width, bucket_size);
-            for (std::int32_t col = col0; col <= col1; ++col) insert_entry(col * bucket_size + row, entry);
+            const std::int32_t col0 =
+                clamped_index(lo_x - margin - min_x, bucket_width, bucket_size);
+            const std::int32_t col1 =
+                clamped_index(hi_x + margin - min_x, bucket_width, bucket_size);
+            for (std::int32_t col = col0; col <= col1; ++col)
+                insert_entry(col * bucket_size + row, entry);
         }
     }
 }
@@ -477,7 +500,8 @@ void poligondef::insert_entry(std::int32_t node, const bucket_entry& entry) {
     // a crossing test still looks at a few triangles only.
     const bucket_node& b = buckets[node];
     // Splitting stops where the rectangle is as fine as 32-bit coordinates go.
-    const double fine = 1e-6 * (std::fabs(b.x0) + std::fabs(b.x1) + std::fabs(b.y0) + std::fabs(b.y1));
+    const double fine =
+        1e-6 * (std::fabs(b.x0) + std::fabs(b.x1) + std::fabs(b.y0) + std::fabs(b.y1));
     if (b.entries.size() <= 64 || b.depth >= 16 || !(b.x1 - b.x0 > fine) || !(b.y1 - b.y0 > fine))
         return;
     std::vector<bucket_entry> entries = std::move(buckets[node].entries);
@@ -487,10 +511,16 @@ void poligondef::insert_entry(std::int32_t node, const bucket_entry& entry) {
     const double w = (parent.x1 - parent.x0) / 4, h = (parent.y1 - parent.y0) / 4;
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
-            buckets.push_back({parent.x0 + i * w, parent.x0 + (i + 1) * w, parent.y0 + j * h,
-                               parent.y0 + (j + 1) * h, {}, -1, parent.depth + 1});
+            buckets.push_back({parent.x0 + i * w,
+                               parent.x0 + (i + 1) * w,
+                               parent.y0 + j * h,
+                               parent.y0 + (j + 1) * h,
+                               {},
+                               -1,
+                               parent.depth + 1});
     buckets[node].first_child = first;
-    for (const bucket_entry& e : entries) insert_entry(node, e);
+    for (const bucket_entry& e : entries)
+        insert_entry(node, e);
 }
 
 bool poligondef::triangle_crosses(const std::int32_t* corner, const vector_2d& a, double d1x,
@@ -598,7 +628,9 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
         }
         return false;
     };
-    auto test_bucket = [&](std::int32_t col, std::int32_t row) { return test_node(col * bucket_size + row); };
+    auto test_bucket = [&](std::int32_t col, std::int32_t row) {
+        return test_node(col * bucket_size + row);
+    };
     // A blocked candidate is most often walled in right around itself, so the
     // leaf under it is looked at first; that ends most blocked tests at once.
     {
@@ -667,9 +699,13 @@ void poligondef::grow() {
     buckets.clear();
     for (std::int32_t col = 0; col < bucket_size; ++col)
         for (std::int32_t row = 0; row < bucket_size; ++row)
-            buckets.push_back({min_x + col * bucket_width, min_x + (col + 1) * bucket_width,
-                               min_y + row * bucket_height, min_y + (row + 1) * bucket_height,
-                               {}, -1, 0});
+            buckets.push_back({min_x + col * bucket_width,
+                               min_x + (col + 1) * bucket_width,
+                               min_y + row * bucket_height,
+                               min_y + (row + 1) * bucket_height,
+                               {},
+                               -1,
+                               0});
     edge_to.assign(static_cast<size_t>(point_count) * edge_row, -1);
     edge_uses.assign(static_cast<size_t>(point_count) * edge_row, 0);
     // The seed was built before ranks existed.
@@ -719,6 +755,7 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
     // Crowded cells are searched through a tree of their points instead of
     // point by point.
     std::uint32_t order = 0;
+    bool heap_mode = false; // candidates kept as a heap once a round has tree nodes
     round_candidates.clear();
     round_nodes.clear();
     auto by_distance = [](const queued& a, const queued& b) {
@@ -733,7 +770,8 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
         if (!(d < best_distance)) return;
         round_candidates.push_back(
             {d, static_cast<std::uint64_t>(cell_order) << 32 | static_cast<std::uint32_t>(id), id});
-        std::push_heap(round_candidates.begin(), round_candidates.end(), by_distance);
+        if (heap_mode)
+            std::push_heap(round_candidates.begin(), round_candidates.end(), by_distance);
     };
     auto near_bounds = [&](const float* b) {
         // A lower bound of the distance to any point within the bounds.
@@ -763,19 +801,48 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
         for (std::int32_t id = cell_start[cell], end = cell_start[cell + 1]; id < end; ++id)
             offer_point(id, cell_order);
     };
+    auto try_candidate = [&](const queued& c) {
+        if (!segments_free(p, q, xy[c.index])) return false;
+        best = c.index;
+        best_distance = c.distance;
+        return true;
+    };
     auto settle_round = [&]() {
+        if (round_nodes.empty()) {
+            // No crowded cell: the candidates came in handout order, and the
+            // first one is usually free, so a few minimum picks beat a heap.
+            auto& list = round_candidates;
+            bool settled = false;
+            for (int picks = 0; picks < 8 && !list.empty() && !settled; ++picks) {
+                size_t m = 0;
+                for (size_t k = 1; k < list.size(); ++k)
+                    if (list[k].distance < list[m].distance) m = k;
+                if (!(list[m].distance < best_distance) || try_candidate(list[m]))
+                    settled = true;
+                else
+                    list.erase(list.begin() + static_cast<std::ptrdiff_t>(m));
+            }
+            if (!settled) {
+                std::stable_sort(list.begin(), list.end(), [](const queued& a, const queued& b) {
+                    return a.distance < b.distance;
+                });
+                for (const queued& c : list)
+                    if (!(c.distance < best_distance) || try_candidate(c)) break;
+            }
+            list.clear();
+            order = 0;
+            return;
+        }
+        heap_mode = true;
+        std::make_heap(round_candidates.begin(), round_candidates.end(), by_distance);
         while (true) {
-            const double node_distance = round_nodes.empty() ? INFINITY : round_nodes.front().distance;
+            const double node_distance =
+                round_nodes.empty() ? INFINITY : round_nodes.front().distance;
             if (!round_candidates.empty() && round_candidates.front().distance < node_distance) {
                 std::pop_heap(round_candidates.begin(), round_candidates.end(), by_distance);
                 const queued c = round_candidates.back();
                 round_candidates.pop_back();
-                if (!(c.distance < best_distance)) break;
-                if (segments_free(p, q, xy[c.index])) {
-                    best = c.index;
-                    best_distance = c.distance;
-                    break;
-                }
+                if (!(c.distance < best_distance) || try_candidate(c)) break;
                 continue;
             }
             if (round_nodes.empty()) break;
@@ -791,14 +858,17 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
             } else if (nd.same_xy) {
                 // Points at one place are all free or all blocked: the first
                 // handed out stands for them all.
-                offer_point(*std::min_element(&node_ranks[nd.begin], &node_ranks[nd.end]), cell_order);
+                offer_point(*std::min_element(&node_ranks[nd.begin], &node_ranks[nd.end]),
+                            cell_order);
             } else {
-                for (std::int32_t k = nd.begin; k < nd.end; ++k) offer_point(node_ranks[k], cell_order);
+                for (std::int32_t k = nd.begin; k < nd.end; ++k)
+                    offer_point(node_ranks[k], cell_order);
             }
         }
         round_candidates.clear();
         round_nodes.clear();
         order = 0;
+        heap_mode = false;
     };
     auto clearance = [&]() {
         return grid_area_clearance(mx, my, c0, c1, r0, r1, n, max_x, min_x, max_y, min_y,
@@ -817,19 +887,29 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
         // cells that can hold a candidate.
         const std::int32_t col_lo = std::max({c0 - 1, 0, rc0}),
                            col_hi = std::min({c1 + 1, n - 1, rc1});
-        if (r0 - 1 >= std::max(0, rr0))
-            for (std::int32_t col = col_lo; col <= col_hi; ++col)
-                scan_cell(col, r0 - 1);
-        if (r1 + 1 <= std::min(n - 1, rr1))
-            for (std::int32_t col = col_lo; col <= col_hi; ++col)
-                scan_cell(col, r1 + 1);
+        // Sides of the ring; runs of empty cells are passed over whole, which
+        // matters where a few far points leave the grid nearly empty.
+        auto scan_row = [&](std::int32_t row) {
+            for (std::int32_t col = col_lo; col <= col_hi;) {
+                if (row_blocks[static_cast<size_t>(row) * row_block_count + col / row_block] == 0) {
+                    col = (col / row_block + 1) * row_block;
+                    continue;
+                }
+                scan_cell(col, row);
+                ++col;
+            }
+        };
+        auto scan_column = [&](std::int32_t col, std::int32_t row_lo, std::int32_t row_hi) {
+            if (row_lo > row_hi ||
+                cell_start[col * n + row_hi + 1] == cell_start[col * n + row_lo])
+                return;
+            for (std::int32_t row = row_lo; row <= row_hi; ++row) scan_cell(col, row);
+        };
+        if (r0 - 1 >= std::max(0, rr0)) scan_row(r0 - 1);
+        if (r1 + 1 <= std::min(n - 1, rr1)) scan_row(r1 + 1);
         const std::int32_t row_lo = std::max(r0, rr0), row_hi = std::min(r1, rr1);
-        if (c0 - 1 >= std::max(0, rc0))
-            for (std::int32_t row = row_lo; row <= row_hi; ++row)
-                scan_cell(c0 - 1, row);
-        if (c1 + 1 <= std::min(n - 1, rc1))
-            for (std::int32_t row = row_lo; row <= row_hi; ++row)
-                scan_cell(c1 + 1, row);
+        if (c0 - 1 >= std::max(0, rc0)) scan_column(c0 - 1, row_lo, row_hi);
+        if (c1 + 1 <= std::min(n - 1, rc1)) scan_column(c1 + 1, row_lo, row_hi);
         c0 = std::max(c0 - 1, 0);
         r0 = std::max(r0 - 1, 0);
         c1 = std::min(c1 + 1, n - 1);

@@ -71,8 +71,8 @@ class poligondef {
     bool edge_meets(const bucket_entry& entry, const bucket_node& bucket) const;
     void outside_region(const vector_2d& p, const vector_2d& q, std::int32_t& c0, std::int32_t& c1,
                         std::int32_t& r0, std::int32_t& r1) const;
-    static bool bounds_may_be_outside(const float* bounds, const vector_2d& p, double ax,
-                                      double ay, double tol);
+    static bool bounds_may_be_outside(const float* bounds, const vector_2d& p, double ax, double ay,
+                                      double tol);
     std::int32_t tree_of_cell(std::int32_t cell);
     std::int32_t build_point_node(std::int32_t begin, std::int32_t end, int depth);
 
@@ -93,6 +93,9 @@ class poligondef {
     std::int32_t grid_size = 1;
     float cell_width = 0, cell_height = 0;
     std::vector<std::int32_t> cell_start, cell_ids;
+    static constexpr std::int32_t row_block = 32;
+    std::int32_t row_block_count = 1;
+    std::vector<std::int32_t> row_blocks; // per row and run of row_block columns: non-empty cells
     std::vector<float> cell_bounds; // min x, max x, min y, max y, at each cell's first rank
     // Cells with more points than this are searched through a point tree.
     static constexpr std::int32_t crowded_cell = 64;
@@ -112,7 +115,7 @@ class poligondef {
     std::vector<std::uint8_t> edge_uses;
     std::unordered_map<std::uint64_t, std::uint8_t> edge_overflow;
 
-    std::vector<vector_2d> hull; // counter-clockwise
+    std::vector<vector_2d> hull;                       // counter-clockwise
     std::vector<queued> round_candidates, round_nodes; // heaps of one round
 };
 

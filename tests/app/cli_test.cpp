@@ -143,3 +143,31 @@ TEST(Cli, BadInputGivesAMessageAndFailure) {
     EXPECT_TRUE(contains(r.err, "graph data cannot be used")) << r.err;
     EXPECT_TRUE(contains(r.err, "\"point_size\"")) << r.err;
 }
+
+TEST(Cli, WorkbooksListAndConvert) {
+    temp_folder folder;
+    const std::string book = TESSALINE_TEST_DATA "/workbooks/mixed.xlsx";
+    run_result r = run_cli(folder, {"sheets", book});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Mixed 15 4\nWide 10 29\n\"Température Σ\" 6 3\n");
+
+    // Data in AA to AC from row 3; its empty row 2 as titles gives the plain captions.
+    r = run_cli(folder, {"convert", book, "--sheet", "2", "--x", "aa", "--y", "AB", "--z", "AC",
+                         "--title-row", "2", "-o", (folder / "wide.xyz").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(contains(r.out, "rows skipped: 0\n")) << r.out;
+    const graph_read read = read_graph_file(folder / "wide.xyz");
+    ASSERT_TRUE(read.graph_loaded);
+    EXPECT_EQ(read.document.points.size(), 8u);
+
+    r = run_cli(folder, {"convert", book, "--sheet", "Nope", "--x", "A", "--y", "B", "--z", "C",
+                         "-o", (folder / "x.xyz").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(contains(r.err, "no sheet \"Nope\"")) << r.err;
+    r = run_cli(folder, {"convert", book, "--sheet", "1", "--x", "1", "--y", "B", "--z", "C",
+                         "-o", (folder / "x.xyz").string()});
+    EXPECT_EQ(r.status, 2);
+    r = run_cli(folder, {"sheets", (folder / "wide.xyz").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(contains(r.err, "cannot open")) << r.err;
+}

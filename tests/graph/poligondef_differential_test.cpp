@@ -150,16 +150,18 @@ gl_points_ make(shape s, int n, std::mt19937_64& rng) {
         // A tight cluster and a few far points: the grid crowds into few cells.
         std::normal_distribution<float> g(0, 1e-3f);
         for (int i = 0; i < n; ++i)
-            pts.push_back(i < 3 ? gl_point{u(rng), u(rng), 0} : gl_point{0.3f + g(rng), -0.2f + g(rng), 0});
+            pts.push_back(i < 3 ? gl_point{u(rng), u(rng), 0}
+                                : gl_point{0.3f + g(rng), -0.2f + g(rng), 0});
         break;
     }
     case shape::crowded_duplicates: {
         std::uniform_int_distribution<int> pick(0, 8);
         for (int i = 0; i < n; ++i) {
             const int k = pick(rng);
-            pts.push_back(i < 2 ? gl_point{u(rng), u(rng), 0}
-                                : gl_point{0.5f + (k % 3) * 1e-3f + (i % 5 == 0 ? u(rng) * 1e-3f : 0),
-                                           0.5f + (k / 3) * 1e-3f, 0});
+            pts.push_back(i < 2
+                              ? gl_point{u(rng), u(rng), 0}
+                              : gl_point{0.5f + (k % 3) * 1e-3f + (i % 5 == 0 ? u(rng) * 1e-3f : 0),
+                                         0.5f + (k / 3) * 1e-3f, 0});
         }
         break;
     }

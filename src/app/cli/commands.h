@@ -3,6 +3,10 @@
 // returns the exit status (cli_output.h).
 #pragma once
 
+#include "files/graph_document.h"
+#include "graph/declaration.h"
+
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,5 +14,15 @@ namespace tessaline {
 
 int convert_command(const std::vector<std::string>& args);
 int info_command(const std::vector<std::string>& args);
+int sheets_command(const std::vector<std::string>& args);
+
+// Builds the faces of the points and saves them with the view of a fresh
+// start; prints points read, rows skipped and faces built.
+int save_fresh_graph(const data_points_& points, const axis_values<std::string>& captions,
+                     std::int64_t rows_skipped, const std::string& output);
+
+// A workbook (.xlsx, .xls, .ods) goes through the desktop program's import.
+bool is_workbook_path(const std::string& path);
+int convert_workbook_command(const std::vector<std::string>& args);
 
 } // namespace tessaline

@@ -6,11 +6,35 @@
 #include "files/point_table.h"
 #include "graph/datafield.h"
 
+#include <algorithm>
 #include <iostream>
 
 namespace tessaline {
 
+int save_fresh_graph(const data_points_& points, const axis_values<std::string>& captions,
+                     std::int64_t rows_skipped, const std::string& output) {
+    Datafield field;
+    field.load_points(points);
+    graph_document graph; // the view of a fresh start
+    graph.points = points;
+    graph.faces = field.faces;
+    graph.captions = captions;
+    const save_result saved = save_graph_file(output, graph, program_version);
+    if (!saved.ok()) {
+        print_error(saved.error);
+        return exit_failed;
+    }
+    std::cout << "points read: " << points.size() << '\n'
+              << "rows skipped: " << rows_skipped << '\n'
+              << "faces built: " << field.faces.size() << '\n';
+    return exit_done;
+}
+
 int convert_command(const std::vector<std::string>& args) {
+    const bool workbook = std::any_of(args.begin(), args.end(), [](const std::string& a) {
+        return a == "--sheet" || (!a.empty() && a[0] != '-' && is_workbook_path(a));
+    });
+    if (workbook) return convert_workbook_command(args);
     std::string input, output;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -33,23 +57,8 @@ int convert_command(const std::vector<std::string>& args) {
         print_error(read.error);
         return exit_failed;
     }
-    const point_table& table = read.table;
-    Datafield field;
-    field.load_points(table.points);
-
-    graph_document graph; // the view of a fresh start
-    graph.points = table.points;
-    graph.faces = field.faces;
-    graph.captions = table.captions;
-    const save_result saved = save_graph_file(output, graph, program_version);
-    if (!saved.ok()) {
-        print_error(saved.error);
-        return exit_failed;
-    }
-    std::cout << "points read: " << table.points.size() << '\n'
-              << "rows skipped: " << table.rows_skipped << '\n'
-              << "faces built: " << field.faces.size() << '\n';
-    return exit_done;
+    return save_fresh_graph(read.table.points, read.table.captions, read.table.rows_skipped,
+                            output);
 }
 
 } // namespace tessaline

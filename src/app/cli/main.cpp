@@ -24,14 +24,22 @@ struct command {
 
 // A new sub-command is one more row here and one more source file.
 constexpr command commands[] = {
-    {"convert", "INPUT.csv -o OUT.xyz",
-     "Makes a graph file from the X, Y and Z columns of a CSV or TSV table.\n"
-     "The first three columns are read; the separator (tab, \";\" or \",\") is taken\n"
-     "from the first row, which is the header giving the captions when it holds\n"
-     "no numbers. Rows that do not convert are skipped. The graph is saved with\n"
-     "the view of a fresh start, and the points read, rows skipped and faces\n"
-     "built are printed.",
+    {"convert",
+     "INPUT.csv -o OUT.xyz\n"
+     "       tessaline-cli convert BOOK.(xlsx|xls|ods) --sheet N|NAME --x COL --y COL --z COL\n"
+     "                            [--first-row R] [--title-row T] -o OUT.xyz",
+     "Makes a graph file from the X, Y and Z columns of a table or a workbook.\n"
+     "A CSV or TSV table: the first three columns are read; the separator (tab,\n"
+     "\";\" or \",\") is taken from the first row, which is the header giving the\n"
+     "captions when it holds no numbers. A workbook: the sheet (number from 1 or\n"
+     "name), the columns (letters) and rows (numbers from 1) are chosen as in the\n"
+     "import window; the first data row defaults to the row after the title row,\n"
+     "or 1, and the title row gives the captions. Rows that do not convert are\n"
+     "skipped. The graph is saved with the view of a fresh start, and the points\n"
+     "read, rows skipped and faces built are printed.",
      convert_command},
+    {"sheets", "BOOK.(xlsx|xls|ods)",
+     "Lists a workbook's sheets, one per line: NAME USED_ROWS USED_COLUMNS.", sheets_command},
     {"info", "FILE.xyz [--marks]",
      "Shows what a graph file holds: points, faces, bounds and view settings.\n"
      "With --marks, also each axis' marks as the view labels them, one per line:\n"

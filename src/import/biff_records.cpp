@@ -1,0 +1,291 @@
+#include "import/biff_records.h"
+
+#include "import/date_text.h"
+#include "import/xlsx_styles.h"
+
+#include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-stdio.h>
+#include <gsf/gsf-utils.h>
+
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+namespace tessaline {
+
+namespace {
+
+constexpr std::uint16_t record_formula = 0x0006;
+constexpr std::uint16_t record_eof = 0x000A;
+constexpr std::uint16_t record_datemode = 0x0022;
+constexpr std::uint16_t record_continue = 0x003C;
+constexpr std::uint16_t record_boundsheet = 0x0085;
+constexpr std::uint16_t record_xf = 0x00E0;
+constexpr std::uint16_t record_boolerr = 0x0205;
+constexpr std::uint16_t record_string = 0x0207;
+constexpr std::uint16_t record_format = 0x041E;
+constexpr std::uint16_t record_bof = 0x0809;
+
+struct gobject_unref {
+    void operator()(void* object) const { g_object_unref(object); }
+};
+
+std::uint16_t u16(std::string_view s, std::size_t at) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(s[at]) |
+                                      static_cast<unsigned char>(s[at + 1]) << 8);
+}
+
+std::uint32_t u32(std::string_view s, std::size_t at) {
+    return u16(s, at) | static_cast<std::uint32_t>(u16(s, at + 2)) << 16;
+}
+
+void append_utf8(std::string& out, std::uint32_t code) {
+    if (code < 0x80)
+        out += static_cast<char>(code);
+    else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+struct record {
+    std::uint16_t type = 0;
+    std::string_view data;
+};
+
+// Walks records from an offset; stops at the end of the stream or at a
+// record that does not fit.
+class record_reader {
+  public:
+    record_reader(std::string_view stream, std::size_t offset) : stream_(stream), at_(offset) {}
+    bool next(record& r) {
+        if (at_ + 4 > stream_.size()) return false;
+        std::uint16_t length = u16(stream_, at_ + 2);
+        if (at_ + 4 + length > stream_.size()) return false;
+        r.type = u16(stream_, at_);
+        r.data = stream_.substr(at_ + 4, length);
+        at_ += 4 + length;
+        return true;
+    }
+    // The next record when it is a CONTINUE, without consuming anything else.
+    bool next_continue(record& r) {
+        record_reader peek = *this;
+        record candidate;
+        if (!peek.next(candidate) || candidate.type != record_continue) return false;
+        *this = peek;
+        r = candidate;
+        return true;
+    }
+
+  private:
+    std::string_view stream_;
+    std::size_t at_;
+};
+
+// Characters of a BIFF8 string: 8-bit (high bytes zero) or UTF-16LE, split
+// over CONTINUE records, each of which restarts with its own flags byte.
+std::string read_characters(std::string_view data, std::size_t at, std::size_t count, bool wide,
+                            record_reader* continues) {
+    std::string text;
+    std::uint32_t pending_high = 0;
+    while (count > 0) {
+        std::size_t width = wide ? 2 : 1;
+        while (count > 0 && at + width <= data.size()) {
+            std::uint32_t unit = wide ? u16(data, at) : static_cast<unsigned char>(data[at]);
+            at += width;
+            --count;
+            if (unit >= 0xD800 && unit < 0xDC00)
+                pending_high = unit;
+            else if (unit >= 0xDC00 && unit < 0xE000 && pending_high)
+                append_utf8(text, 0x10000 + ((pending_high - 0xD800) << 10) + (unit - 0xDC00)),
+                    pending_high = 0;
+            else
+                append_utf8(text, unit), pending_high = 0;
+        }
+        record more;
+        if (count == 0 || !continues || !continues->next_continue(more) || more.data.empty()) break;
+        data = more.data;
+        wide = data[0] & 1;
+        at = 1;
+    }
+    return text;
+}
+
+// XLUnicodeString: 16-bit count, flags, characters.
+std::string unicode_string(std::string_view data, std::size_t at, record_reader* continues) {
+    if (at + 3 > data.size()) return {};
+    return read_characters(data, at + 3, u16(data, at), data[at + 2] & 1, continues);
+}
+
+std::string error_code(unsigned code) {
+    switch (code) {
+    case 0x00:
+        return "#NULL!";
+    case 0x07:
+        return "#DIV/0!";
+    case 0x0F:
+        return "#VALUE!";
+    case 0x17:
+        return "#REF!";
+    case 0x1D:
+        return "#NAME?";
+    case 0x24:
+        return "#NUM!";
+    case 0x2A:
+        return "#N/A";
+    default:
+        return "#N/A";
+    }
+}
+
+struct globals {
+    struct sheet_entry {
+        std::string name;
+        std::uint32_t offset;
+    };
+    std::vector<sheet_entry> worksheets;
+    std::vector<bool> date_xf;
+    bool date1904 = false;
+};
+
+globals read_globals(std::string_view stream) {
+    globals g;
+    std::unordered_map<std::uint16_t, bool> custom_dates;
+    record_reader reader(stream, 0);
+    record r;
+    bool first = true;
+    while (reader.next(r)) {
+        if (first && (r.type != record_bof || r.data.size() < 4 || u16(r.data, 0) != 0x0600))
+            return {}; // not BIFF8
+        first = false;
+        if (r.type == record_eof) break;
+        if (r.type == record_boundsheet && r.data.size() >= 8) {
+            // Sheet type 0 is a worksheet; charts, macro sheets and modules hold no cells.
+            if (static_cast<unsigned char>(r.data[5]) != 0) continue;
+            std::size_t count = static_cast<unsigned char>(r.data[6]);
+            g.worksheets.push_back(
+                {read_characters(r.data, 8, count, r.data[7] & 1, nullptr), u32(r.data, 0)});
+        } else if (r.type == record_format && r.data.size() >= 2) {
+            custom_dates[u16(r.data, 0)] = is_date_format_code(unicode_string(r.data, 2, &reader));
+        } else if (r.type == record_xf && r.data.size() >= 4) {
+            std::uint16_t format = u16(r.data, 2);
+            auto custom = custom_dates.find(format);
+            g.date_xf.push_back(custom != custom_dates.end() ? custom->second
+                                                             : is_builtin_date_format(format));
+        } else if (r.type == record_datemode && r.data.size() >= 2) {
+            g.date1904 = u16(r.data, 0) != 0;
+        }
+    }
+    return g;
+}
+
+std::vector<biff_cell> read_sheet(std::string_view stream, std::uint32_t offset, const globals& g) {
+    std::vector<biff_cell> cells;
+    record_reader reader(stream, offset);
+    record r;
+    if (!reader.next(r) || r.type != record_bof) return cells;
+    bool awaiting_string = false; // the last cell is a text formula result
+    while (reader.next(r) && r.type != record_eof) {
+        if (r.type == record_bof) return cells; // an embedded substream: give up on it
+        if (r.type != record_formula && r.type != record_boolerr && r.type != record_string)
+            continue;
+        if (r.type == record_string) {
+            if (awaiting_string) cells.back().text = unicode_string(r.data, 0, &reader);
+            awaiting_string = false;
+            continue;
+        }
+        if (r.data.size() < (r.type == record_formula ? 14u : 8u)) continue;
+        biff_cell cell;
+        cell.row = u16(r.data, 0) + 1u;
+        cell.column = static_cast<std::uint16_t>(u16(r.data, 2) + 1);
+        std::uint16_t xf = u16(r.data, 4);
+        awaiting_string = false;
+        if (r.type == record_boolerr) {
+            bool error = r.data[7] != 0;
+            cell.kind = error ? cell_kind::error : cell_kind::boolean;
+            if (error)
+                cell.text = error_code(static_cast<unsigned char>(r.data[6]));
+            else
+                cell.number = r.data[6] != 0 ? 1 : 0;
+        } else if (u16(r.data, 12) == 0xFFFF) {
+            switch (static_cast<unsigned char>(r.data[6])) {
+            case 0: // text, in the STRING record that follows
+                cell.kind = cell_kind::text;
+                break;
+            case 1:
+                cell.kind = cell_kind::boolean;
+                cell.number = r.data[8] != 0 ? 1 : 0;
+                break;
+            case 2:
+                cell.kind = cell_kind::error;
+                cell.text = error_code(static_cast<unsigned char>(r.data[8]));
+                break;
+            default: // an empty text
+                continue;
+            }
+        } else {
+            std::memcpy(&cell.number, r.data.data() + 6, sizeof cell.number);
+            cell.kind = cell_kind::number;
+            if (xf < g.date_xf.size() && g.date_xf[xf]) {
+                cell.kind = cell_kind::date;
+                if (g.date1904) cell.number += date1904_offset;
+            }
+        }
+        awaiting_string = cell.kind == cell_kind::text;
+        cells.push_back(std::move(cell));
+    }
+    return cells;
+}
+
+} // namespace
+
+std::vector<biff_sheet_cells> parse_biff_stream(std::string_view stream) {
+    std::vector<biff_sheet_cells> sheets;
+    globals g = read_globals(stream);
+    for (const auto& w : g.worksheets)
+        sheets.push_back({w.name, read_sheet(stream, w.offset, g)});
+    return sheets;
+}
+
+std::vector<biff_sheet_cells> read_biff_extra_cells(const std::string& path,
+                                                    const read_limits& limits) {
+    static std::once_flag initialised;
+    std::call_once(initialised, [] {
+        gsf_init();
+        // Damaged files make the compound-file layer log warnings; the caller
+        // gets its own result, and the program's output stays clean.
+        auto quiet = [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {};
+        for (const char* domain : {"libgsf", "libgsf:msole"})
+            g_log_set_handler(domain,
+                              static_cast<GLogLevelFlags>(
+                                  G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE |
+                                  G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG),
+                              quiet, nullptr);
+    });
+    std::unique_ptr<GsfInput, gobject_unref> file(gsf_input_stdio_new(path.c_str(), nullptr));
+    if (!file) return {};
+    std::unique_ptr<GsfInfile, gobject_unref> compound(gsf_infile_msole_new(file.get(), nullptr));
+    if (!compound) return {};
+    std::unique_ptr<GsfInput, gobject_unref> stream(
+        gsf_infile_child_by_name(compound.get(), "Workbook"));
+    if (!stream) return {};
+    gsf_off_t size = gsf_input_size(stream.get());
+    if (size <= 0 || static_cast<std::uint64_t>(size) > limits.max_biff_bytes) return {};
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (!gsf_input_read(stream.get(), bytes.size(), reinterpret_cast<guint8*>(bytes.data())))
+        return {};
+    return parse_biff_stream(bytes);
+}
+
+} // namespace tessaline

@@ -1,0 +1,16 @@
+// The three file-format readers behind read_workbook. Each fills `book` and
+// returns true, or returns false with the reason in `error`.
+#pragma once
+
+#include "import/sheet_builder.h"
+#include "import/zip_archive.h"
+
+#include <string>
+
+namespace tessaline {
+
+bool read_xlsx(const zip_archive& archive, read_budget& budget, workbook& book, std::string& error);
+bool read_ods(const zip_archive& archive, read_budget& budget, workbook& book, std::string& error);
+bool read_biff(const std::string& path, read_budget& budget, workbook& book, std::string& error);
+
+} // namespace tessaline

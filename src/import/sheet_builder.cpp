@@ -1,0 +1,61 @@
+#include "import/sheet_builder.h"
+
+#include <algorithm>
+
+namespace tessaline {
+
+namespace {
+
+bool before(const stored_cell& a, const stored_cell& b) {
+    return a.row != b.row ? a.row < b.row : a.column < b.column;
+}
+
+} // namespace
+
+bool sheet_builder::add(const stored_cell& cell) {
+    if (cell.row < 1 || cell.row > max_sheet_rows || cell.column < 1 ||
+        cell.column > max_sheet_columns)
+        return true; // outside any grid a spreadsheet can show: ignored
+    if (++budget_.cells > budget_.limits.max_cells) return false;
+    if (!cells_.empty() && !before(cells_.back(), cell)) in_order_ = false;
+    cells_.push_back(cell);
+    return true;
+}
+
+bool sheet_builder::add_repeated(stored_cell cell, std::uint32_t count) {
+    for (std::uint32_t i = 0; i < count && cell.column <= max_sheet_columns; ++i, ++cell.column)
+        if (!add(cell)) return false;
+    return true;
+}
+
+workbook_sheet sheet_builder::finish(std::string name) {
+    workbook_sheet sheet;
+    sheet.name = std::move(name);
+    if (!in_order_) {
+        // Writers may list cells out of order; a later cell at the same place wins.
+        std::stable_sort(cells_.begin(), cells_.end(), before);
+        auto last = std::unique(cells_.rbegin(), cells_.rend(),
+                                [](const stored_cell& a, const stored_cell& b) {
+                                    return a.row == b.row && a.column == b.column;
+                                });
+        cells_.erase(cells_.begin(), last.base());
+    }
+    cells_.shrink_to_fit();
+    if (cells_.empty()) return sheet;
+
+    std::uint32_t last_row = cells_.back().row;
+    std::uint16_t last_column = 0;
+    sheet.row_start.assign(static_cast<std::size_t>(last_row) + 1, 0);
+    for (const stored_cell& c : cells_) {
+        ++sheet.row_start[c.row];
+        last_column = std::max(last_column, c.column);
+    }
+    for (std::size_t r = 1; r < sheet.row_start.size(); ++r)
+        sheet.row_start[r] += sheet.row_start[r - 1];
+    sheet.used_rows = static_cast<std::int32_t>(last_row);
+    sheet.used_cols = last_column;
+    sheet.cells = std::move(cells_);
+    return sheet;
+}
+
+} // namespace tessaline
