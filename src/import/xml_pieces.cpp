@@ -13,6 +13,22 @@ constexpr std::size_t largest_chunk = 4u << 20;
 
 // Small parts are read in small chunks, so that a tiny workbook does not
 // clear megabytes per part.
+// Reads the next chunk of a part onto the end of the buffer; at_end once the
+// part has no more bytes.
+bool append_chunk(zip_part& input, std::size_t chunk, std::string& buffer, bool& at_end,
+                  std::string& error) {
+    const std::size_t size = buffer.size();
+    buffer.resize(size + chunk);
+    const std::int64_t n = input.read(buffer.data() + size, chunk);
+    if (n < 0) {
+        error = input.error();
+        return false;
+    }
+    buffer.resize(size + static_cast<std::size_t>(n));
+    at_end = n == 0;
+    return true;
+}
+
 std::size_t chunk_for(const zip_part& part) {
     return std::clamp<std::size_t>(static_cast<std::size_t>(part.stated_size()) + 1, 64u << 10,
                                    largest_chunk);
@@ -61,18 +77,7 @@ bool read_xml_pieces(const zip_archive& archive, std::string_view part, std::str
     std::string buffer;
     bool at_end = false;
     const std::size_t chunk = chunk_for(*input);
-    auto fill = [&]() -> bool {
-        std::size_t size = buffer.size();
-        buffer.resize(size + chunk);
-        std::int64_t n = input->read(buffer.data() + size, chunk);
-        if (n < 0) {
-            error = input->error();
-            return false;
-        }
-        buffer.resize(size + static_cast<std::size_t>(n));
-        at_end = n == 0;
-        return true;
-    };
+    auto fill = [&] { return append_chunk(*input, chunk, buffer, at_end, error); };
     auto too_large = [&] {
         if (buffer.size() <= limits.max_tree_part_bytes) return false;
         error = where + "an element is too large";
@@ -280,18 +285,7 @@ bool stream_xml_pieces(const zip_archive& archive, std::string_view part, std::s
     std::string buffer;
     bool at_end = false;
     const std::size_t chunk = chunk_for(*input);
-    auto fill = [&]() -> bool {
-        std::size_t size = buffer.size();
-        buffer.resize(size + chunk);
-        std::int64_t n = input->read(buffer.data() + size, chunk);
-        if (n < 0) {
-            error = input->error();
-            return false;
-        }
-        buffer.resize(size + static_cast<std::size_t>(n));
-        at_end = n == 0;
-        return true;
-    };
+    auto fill = [&] { return append_chunk(*input, chunk, buffer, at_end, error); };
 
     if (!fill()) return false;
     if (buffer.find("<!DOCTYPE") != std::string::npos) {
