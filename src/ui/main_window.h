@@ -13,6 +13,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 
 class QAction;
 class QFileDialog;
@@ -118,6 +120,17 @@ class TFMain : public QMainWindow, public update_check_window {
     void Open1Click();
     void shoot_btnClick();
     void About1Click();
+
+    // The import command: the notice unless turned off, the import window,
+    // then a redraw, also when the window was cancelled.
+    void excel_xyz_btnClick();
+    void DataImport1Click();
+    void show_spreadsheet_notice();
+    // Takes a graph built by an import: the selection cleared, the window's
+    // interval and zoom steps applied, the title row's captions (if any) set
+    // through the caption edits.
+    void show_imported_graph(Datafield&& built,
+                             const std::optional<std::array<std::string, 3>>& captions);
 
     // Settings column (the axis is 0, 1, 2 for X, Y, Z).
     void shift_marks_btnClick(int axis, int change);
@@ -227,10 +240,6 @@ class TFMain : public QMainWindow, public update_check_window {
     QFileDialog* xyz_open_dialog = nullptr;
     QFileDialog* snapshot_save_dialog = nullptr;
 
-  signals:
-    // The import command (tool bar and File menu); the import window connects here.
-    void import_requested();
-
   protected:
     void wheelEvent(QWheelEvent* event) override;
 
@@ -259,6 +268,7 @@ class TFMain : public QMainWindow, public update_check_window {
     void place_marks();
     bool save_command();
     bool open_command();
+    void import_command();
 
     // Wheel angle not yet a whole notch (touchpads send small steps).
     int wheel_rest_ = 0;

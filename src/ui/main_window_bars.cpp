@@ -94,7 +94,7 @@ void TFMain::build_tool_bars() {
     point_size_reset_btn =
         tool_button(ToolBar4, "point_size_reset_btn", "point_reset", tr("points size reset"));
 
-    connect(excel_xyz_btn, &QToolButton::clicked, this, &TFMain::import_requested);
+    connect(excel_xyz_btn, &QToolButton::clicked, this, &TFMain::excel_xyz_btnClick);
     connect(save_btn, &QToolButton::clicked, this, &TFMain::save_btnClick);
     connect(load_btn, &QToolButton::clicked, this, &TFMain::load_btnClick);
     connect(shoot_btn, &QToolButton::clicked, this, &TFMain::shoot_btnClick);
@@ -142,7 +142,7 @@ void TFMain::build_menus() {
     About1 = MainMenu1->addAction(tr("&About"));
     About1->setObjectName(QStringLiteral("About1"));
 
-    connect(DataImport1, &QAction::triggered, this, &TFMain::import_requested);
+    connect(DataImport1, &QAction::triggered, this, &TFMain::DataImport1Click);
     connect(Save1, &QAction::triggered, this, &TFMain::Save1Click);
     connect(Open1, &QAction::triggered, this, &TFMain::Open1Click);
     // Closing the window ends the program, as a close by the title bar does.

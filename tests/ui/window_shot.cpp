@@ -1,7 +1,10 @@
 // Shows the main window on a graph file and saves a picture of the whole
-// window: for the README and for reviewing the layout. Run it on a display
+// window, and with a workbook also the import window with its columns
+// picked: for the README and for reviewing the layout. Run it on a display
 // (scripts/window-screenshot.sh uses a virtual one).
 #include "ui/application.h"
+#include "ui/import_grid.h"
+#include "ui/import_window.h"
 #include "ui/main_window.h"
 #include "ui/view_panel.h"
 
@@ -26,8 +29,9 @@ void wait(int milliseconds) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 3) {
-        std::fputs("usage: tessaline-window-shot GRAPH.xyz OUT.png\n", stderr);
+    if (argc != 3 && argc != 5) {
+        std::fputs("usage: tessaline-window-shot GRAPH.xyz OUT.png [WORKBOOK IMPORT.png]\n",
+                   stderr);
         return 2;
     }
     qputenv("TESSALINE_UPDATE_HOST", "");
@@ -52,6 +56,27 @@ int main(int argc, char* argv[]) {
     wait(300);
     if (!window.grab().save(QString::fromLocal8Bit(argv[2]))) {
         std::fprintf(stderr, "cannot write %s\n", argv[2]);
+        return 1;
+    }
+    if (argc == 3) return 0;
+
+    // The first sheet, titles in row 1, data from row 2 in columns A to C.
+    tessaline::TFFiles files(window);
+    files.show();
+    wait(300);
+    files.open_file(QString::fromLocal8Bit(argv[3]));
+    files.chosen_sheet = 0;
+    files.title_row = 0;
+    files.data_begin_row = 1;
+    files.x_column = 0;
+    files.y_column = 1;
+    files.z_column = 2;
+    files.refresh_captions();
+    files.update_start_button();
+    files.Grid1->viewport()->update();
+    wait(300);
+    if (!files.grab().save(QString::fromLocal8Bit(argv[4]))) {
+        std::fprintf(stderr, "cannot write %s\n", argv[4]);
         return 1;
     }
     return 0;

@@ -1,0 +1,49 @@
+// "Start Import": the chosen columns read into points, the graph built over
+// them, then handed to the main window, which shows it with the captions of
+// the title row. Reading and building run off the window's thread.
+#include "import_window.h"
+
+#include "busy_work.h"
+#include "main_window.h"
+
+#include "import/clc.h"
+#include "import/run_import.h"
+#include "import/xls.h"
+
+namespace tessaline {
+
+void TFFiles::run_import() {
+    import_choice choice;
+    choice.sheet = chosen_sheet;
+    choice.data_begin_row = data_begin_row;
+    choice.title_row = title_row;
+    choice.x_column = x_column;
+    choice.y_column = y_column;
+    choice.z_column = z_column;
+
+    main_.imported_points.clear();
+    import_result result;
+    auto built = std::make_unique<Datafield>();
+    reader_busy_ = true;
+    {
+        busy_work busy(this);
+        try {
+            busy.run(tr("Reading rows..."), [&] {
+                if (source_kind == 1 && clc_reader)
+                    result = tessaline::run_import(*clc_reader, book_index, choice);
+                else if (source_kind == 0 && xls_reader)
+                    result = tessaline::run_import(*xls_reader, book_index, choice);
+            });
+            main_.imported_points = std::move(result.points);
+            busy.run(tr("Building the graph of %L1 points...").arg(main_.imported_points.size()),
+                     [&] { built->load_points(main_.imported_points); });
+        } catch (...) {
+            reader_busy_ = false;
+            throw;
+        }
+    }
+    reader_busy_ = false;
+    main_.show_imported_graph(std::move(*built), result.captions);
+}
+
+} // namespace tessaline
