@@ -1,6 +1,8 @@
 // Workbook reading at scale. Three commands, each a separate process so that
 // /usr/bin/time -v reports each one's peak memory:
 //   generate ROWS OUT.xlsx|OUT.ods  writes ROWS rows of three numeric columns
+//   surface ROWS OUT.xlsx|OUT.ods   the same, the rows a smooth surface over a
+//                                   jittered lattice (x, y, z), as measured data
 //   read BOOK                       opens BOOK as the import does and reads every cell's text
 //   bare BOOK                       the baseline: libzip inflates the sheet part whole,
 //                                   pugixml parses it, every value is converted
@@ -10,7 +12,10 @@
 #include <pugixml.hpp>
 #include <zip.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -53,8 +58,32 @@ bool write_zip(const std::string& path,
     return zip_close(archive) == 0;
 }
 
-int generate(long rows, const std::string& path) {
-    std::mt19937_64 random(42);
+// One row's three values: noise, or a point of a smooth surface.
+struct row_values {
+    bool surface = false;
+    long rows = 0;
+    std::mt19937_64 random{42};
+    std::array<std::string, 3> operator()(long row) {
+        if (!surface) return {value_text(random), value_text(random), value_text(random)};
+        const long side = std::max(2L, static_cast<long>(std::ceil(std::sqrt(double(rows)))));
+        std::uniform_real_distribution<double> jitter(-0.3, 0.3);
+        const long i = row - 1;
+        const double x = -1 + 2 * ((i % side) + 0.5 + jitter(random)) / side;
+        const double y = -1 + 2 * ((i / side) + 0.5 + jitter(random)) / side;
+        const double z = std::sin(3 * x) * std::cos(2 * y) + 0.3 * x * y;
+        std::array<std::string, 3> texts;
+        const double values[3] = {x * 50, y * 50, z};
+        for (int k = 0; k < 3; ++k) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%.10g", values[k]);
+            texts[k] = text;
+        }
+        return texts;
+    }
+};
+
+int generate(long rows, const std::string& path, bool surface) {
+    row_values values{surface, rows};
     std::vector<std::pair<std::string, std::string>> parts;
     if (ends_with(path, ".xlsx")) {
         std::string sheet =
@@ -65,9 +94,10 @@ int generate(long rows, const std::string& path) {
         for (long r = 1; r <= rows; ++r) {
             std::string n = std::to_string(r);
             sheet += "<row r=\"" + n + "\" spans=\"1:3\">";
-            for (char c : {'A', 'B', 'C'})
-                sheet +=
-                    std::string("<c r=\"") + c + n + "\"><v>" + value_text(random) + "</v></c>";
+            const auto row = values(r);
+            for (int c = 0; c < 3; ++c)
+                sheet += std::string("<c r=\"") + char('A' + c) + n + "\"><v>" + row[c] +
+                         "</v></c>";
             sheet += "</row>";
         }
         sheet += "</sheetData></worksheet>";
@@ -98,8 +128,9 @@ int generate(long rows, const std::string& path) {
             R"(<table:table-column table:number-columns-repeated="3"/>)";
         for (long r = 1; r <= rows; ++r) {
             content += "<table:table-row>";
+            const auto row = values(r);
             for (int c = 0; c < 3; ++c) {
-                std::string v = value_text(random);
+                const std::string& v = row[c];
                 content += R"(<table:table-cell office:value-type="float" office:value=")" + v +
                            R"(" calcext:value-type="float"><text:p>)" + v +
                            "</text:p></table:table-cell>";
@@ -191,14 +222,15 @@ int bare(const std::string& path) {
 
 int main(int argc, char** argv) {
     std::string command = argc > 1 ? argv[1] : "";
-    if (command == "generate" && argc == 4) return generate(std::atol(argv[2]), argv[3]);
+    if ((command == "generate" || command == "surface") && argc == 4)
+        return generate(std::atol(argv[2]), argv[3], command == "surface");
     if (command == "read" && argc == 3) {
         std::string path = argv[2];
         return ends_with(path, ".ods") ? read_all<tessaline::clc>(path)
                                        : read_all<tessaline::xls>(path);
     }
     if (command == "bare" && argc == 3) return bare(argv[2]);
-    std::cerr << "usage: tessaline-bench-workbook generate ROWS OUT.xlsx|OUT.ods\n"
+    std::cerr << "usage: tessaline-bench-workbook generate|surface ROWS OUT.xlsx|OUT.ods\n"
                  "       tessaline-bench-workbook read|bare BOOK\n";
     return 2;
 }
