@@ -96,8 +96,8 @@ int generate(long rows, const std::string& path, bool surface) {
             sheet += "<row r=\"" + n + "\" spans=\"1:3\">";
             const auto row = values(r);
             for (int c = 0; c < 3; ++c)
-                sheet += std::string("<c r=\"") + char('A' + c) + n + "\"><v>" + row[c] +
-                         "</v></c>";
+                sheet +=
+                    std::string("<c r=\"") + char('A' + c) + n + "\"><v>" + row[c] + "</v></c>";
             sheet += "</row>";
         }
         sheet += "</sheetData></worksheet>";

@@ -11,8 +11,6 @@
 
 #include <QLineEdit>
 
-#include <exception>
-
 namespace tessaline {
 
 void TFMain::show_spreadsheet_notice() {
@@ -24,11 +22,10 @@ void TFMain::show_spreadsheet_notice() {
 
 void TFMain::import_command() {
     show_spreadsheet_notice();
-    try {
-        TFFiles files(*this);
-        files.exec();
-    } catch (const std::exception& error) {
-        report_error(this, QString::fromUtf8(error.what()));
+    TFFiles files(*this);
+    files.exec();
+    if (!files.failure.isEmpty()) {
+        report_error(this, files.failure);
         return;
     }
     redraw();

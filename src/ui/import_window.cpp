@@ -24,6 +24,8 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include <exception>
+
 namespace tessaline {
 
 namespace {
@@ -74,6 +76,7 @@ TFFiles::TFFiles(TFMain& main) : QDialog(&main), main_(main) {
     od->setNameFilter(QStringLiteral("*.xls;*.xlsx;*.ods (*.xls *.xlsx *.ods)"));
     od->setFileMode(QFileDialog::ExistingFile);
     od->setAcceptMode(QFileDialog::AcceptOpen);
+    if (!main_.import_folder.isEmpty()) od->setDirectory(main_.import_folder);
 
     setWindowTitle(main_.product_name);
     refresh_captions();
@@ -276,7 +279,21 @@ void TFFiles::release_reader() {
 
 void TFFiles::FileChoiseButton1Click() {
     if (od->exec() != QDialog::Accepted || od->selectedFiles().isEmpty()) return;
-    open_file(od->selectedFiles().first());
+    main_.import_folder = od->directory().absolutePath();
+    escape_on_error([&] { open_file(od->selectedFiles().first()); });
+}
+
+void TFFiles::escape_on_error(const std::function<void()>& handler) {
+    // Nothing may be thrown through the event loop: the window closes and
+    // the main window reports the error.
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        failure = QString::fromUtf8(error.what());
+        if (failure.isEmpty()) failure = tr("The import failed");
+        release_reader();
+        reject();
+    }
 }
 
 void TFFiles::open_file(const QString& path) {
@@ -514,9 +531,11 @@ void TFFiles::Grid1DrawCell(QPainter& painter, const QRect& rect, int grid_row, 
 }
 
 void TFFiles::OKButtonClick() {
-    run_import();
-    release_reader();
-    accept();
+    escape_on_error([this] {
+        run_import();
+        release_reader();
+        accept();
+    });
 }
 
 } // namespace tessaline

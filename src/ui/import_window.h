@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -63,6 +64,9 @@ class TFFiles : public QDialog {
     // Opens a workbook as the file dialog's choice would.
     void open_file(const QString& path);
 
+    // The error that closed the window, empty when none did.
+    QString failure;
+
     QString chosen_path;
     std::int32_t source_kind = 100;
     std::unique_ptr<xls> xls_reader;
@@ -109,6 +113,7 @@ class TFFiles : public QDialog {
     void build_grid_panel();
     void pick_row_or_column(std::int32_t& field, const char* mode, QLabel* panel);
     void show_note(const QString& text, const QString& caption);
+    void escape_on_error(const std::function<void()>& handler);
     void hit_test(QPoint grid_point);
     // The sheets of the open workbook (by reference: they hold the row
     // cache), null without one.

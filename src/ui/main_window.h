@@ -186,6 +186,8 @@ class TFMain : public QMainWindow, public update_check_window {
     std::unique_ptr<chemistry> settings;
     std::unique_ptr<Datafield> datafield;
     data_points_ imported_points;
+    // Where the import window's file dialog starts: the last folder chosen.
+    QString import_folder;
     // How many frames were asked for; the view draws the latest state once.
     int redraw_requests = 0;
 
