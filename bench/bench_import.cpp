@@ -37,12 +37,8 @@ template <class Reader> int run(const std::string& path) {
     const double open_s = seconds_since(start);
 
     auto t = clock_type::now();
-    import_choice choice;
-    choice.sheet = 0;
-    choice.data_begin_row = 0;
-    choice.x_column = 0;
-    choice.y_column = 1;
-    choice.z_column = 2;
+    const import_choice choice{
+        .sheet = 0, .data_begin_row = 0, .x_column = 0, .y_column = 1, .z_column = 2};
     const import_result rows = run_import(reader, book, choice);
     reader.close_all();
     const double read_s = seconds_since(t);

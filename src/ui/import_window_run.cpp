@@ -13,13 +13,12 @@
 namespace tessaline {
 
 void TFFiles::run_import() {
-    import_choice choice;
-    choice.sheet = chosen_sheet;
-    choice.data_begin_row = data_begin_row;
-    choice.title_row = title_row;
-    choice.x_column = x_column;
-    choice.y_column = y_column;
-    choice.z_column = z_column;
+    const import_choice choice{.sheet = chosen_sheet,
+                               .data_begin_row = data_begin_row,
+                               .title_row = title_row,
+                               .x_column = x_column,
+                               .y_column = y_column,
+                               .z_column = z_column};
 
     main_.imported_points.clear();
     import_result result;
