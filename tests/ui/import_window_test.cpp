@@ -319,9 +319,15 @@ TEST_F(ImportWindow, ImportsEveryFormatWithTheTitleRowsCaptions) {
         pick_all();
         ASSERT_TRUE(files->OKButton->isEnabled());
         files->run_import();
+        // The points the fixture's values imply, row by row.
+        const auto rows = read_csv(data_path("basic.Data.value.csv"));
+        data_points_ expected;
+        for (std::size_t r = 1; r < rows.size(); ++r)
+            expected.push_back(
+                {std::stod(rows[r][0]), std::stod(rows[r][1]), std::stod(rows[r][2])});
         ASSERT_EQ(field().point_count, 40);
-        EXPECT_EQ(window->imported_points.size(), 40u);
-        EXPECT_EQ(field().points[0], (data_point{-1.75, -0.5, -0.53165}));
+        EXPECT_EQ(window->imported_points, expected);
+        EXPECT_EQ(field().points, expected);
         EXPECT_EQ(field().face_count > 0, true);
         EXPECT_EQ(scene().selected_point_id, -1);
         EXPECT_EQ(window->axes[0].caption_ed->text(), "Length");
