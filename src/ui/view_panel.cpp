@@ -17,6 +17,9 @@ view_panel::view_panel(QWidget* parent) : QOpenGLWidget(parent) {
 }
 
 view_panel::~view_panel() {
+    // The base class destroys the context after this part of the object is
+    // gone: its goodbye must not reach this object any more.
+    if (context()) disconnect(context(), nullptr, this, nullptr);
     // The id framebuffer belongs to this widget's context.
     if (id_picture_ && context()) {
         makeCurrent();
