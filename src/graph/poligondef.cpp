@@ -203,7 +203,8 @@ void poligondef::build_point_grid() {
     row_blocks.assign(static_cast<size_t>(grid_size) * row_block_count, 0);
     for (std::int32_t c = 0; c < grid_size * grid_size; ++c)
         if (cell_start[c + 1] != 0)
-            ++row_blocks[static_cast<size_t>(c % grid_size) * row_block_count + (c / grid_size) / row_block];
+            ++row_blocks[static_cast<size_t>(c % grid_size) * row_block_count +
+                         (c / grid_size) / row_block];
     for (size_t c = 1; c < cell_start.size(); ++c)
         cell_start[c] += cell_start[c - 1];
     cell_ids.resize(points.size());
@@ -798,8 +799,21 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
             offer_node(tree_of_cell(cell), cell_order);
             return;
         }
-        for (std::int32_t id = cell_start[cell], end = cell_start[cell + 1]; id < end; ++id)
-            offer_point(id, cell_order);
+        // Without branches: about half of the points lie on the inner side,
+        // which a branch would guess wrong half of the time.
+        queued* out = scan_buffer.data();
+        const vector_2d* pts = xy.data();
+        const double limit = best_distance;
+        const std::uint64_t key = static_cast<std::uint64_t>(cell_order) << 32;
+        std::int32_t kept = 0;
+        for (std::int32_t id = cell_start[cell], end = cell_start[cell + 1]; id < end; ++id) {
+            const double cx = pts[id].x, cy = pts[id].y;
+            const double dx = cx - mx, dy = cy - my;
+            const double d = std::sqrt(dx * dx + dy * dy);
+            out[kept] = {d, key | static_cast<std::uint32_t>(id), id};
+            kept += (ax * (cy - py) - ay * (cx - px) > 0) & (d < limit);
+        }
+        round_candidates.insert(round_candidates.end(), out, out + kept);
     };
     auto try_candidate = [&](const queued& c) {
         if (!segments_free(p, q, xy[c.index])) return false;
@@ -900,10 +914,10 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
             }
         };
         auto scan_column = [&](std::int32_t col, std::int32_t row_lo, std::int32_t row_hi) {
-            if (row_lo > row_hi ||
-                cell_start[col * n + row_hi + 1] == cell_start[col * n + row_lo])
+            if (row_lo > row_hi || cell_start[col * n + row_hi + 1] == cell_start[col * n + row_lo])
                 return;
-            for (std::int32_t row = row_lo; row <= row_hi; ++row) scan_cell(col, row);
+            for (std::int32_t row = row_lo; row <= row_hi; ++row)
+                scan_cell(col, row);
         };
         if (r0 - 1 >= std::max(0, rr0)) scan_row(r0 - 1);
         if (r1 + 1 <= std::min(n - 1, rr1)) scan_row(r1 + 1);

@@ -96,7 +96,7 @@ class poligondef {
     static constexpr std::int32_t row_block = 32;
     std::int32_t row_block_count = 1;
     std::vector<std::int32_t> row_blocks; // per row and run of row_block columns: non-empty cells
-    std::vector<float> cell_bounds; // min x, max x, min y, max y, at each cell's first rank
+    std::vector<float> cell_bounds;       // min x, max x, min y, max y, at each cell's first rank
     // Cells with more points than this are searched through a point tree.
     static constexpr std::int32_t crowded_cell = 64;
     std::unordered_map<std::int32_t, std::int32_t> cell_trees; // cell -> root node
@@ -115,8 +115,9 @@ class poligondef {
     std::vector<std::uint8_t> edge_uses;
     std::unordered_map<std::uint64_t, std::uint8_t> edge_overflow;
 
-    std::vector<vector_2d> hull;                       // counter-clockwise
-    std::vector<queued> round_candidates, round_nodes; // heaps of one round
+    std::vector<vector_2d> hull;                                         // counter-clockwise
+    std::vector<queued> round_candidates, round_nodes;                   // heaps of one round
+    std::vector<queued> scan_buffer = std::vector<queued>(crowded_cell); // one cell's points
 };
 
 } // namespace tessaline
