@@ -61,6 +61,16 @@ class lazy_distance_sort {
     std::vector<std::pair<std::int32_t, std::int32_t>> pending_;
 };
 
+// The nearest float at or below, and at or above, a double.
+float float_below(double v) {
+    const auto f = static_cast<float>(v);
+    return f > v ? std::nextafter(f, -INFINITY) : f;
+}
+float float_above(double v) {
+    const auto f = static_cast<float>(v);
+    return f < v ? std::nextafter(f, INFINITY) : f;
+}
+
 } // namespace
 
 poligondef::poligondef(std::int32_t point_count_, const gl_points_& points_, float max_x_,
@@ -580,10 +590,23 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
                        std::max(ay, cy) + margin};
     };
     const segment segs[2] = {make(p), make(q)};
+    // The box test runs in single precision on bounds rounded outwards, so it
+    // never drops a triangle the test in double precision would keep.
+    float bounds[2][4];
+    for (int s = 0; s < 2; ++s) {
+        bounds[s][0] = float_below(segs[s].x0);
+        bounds[s][1] = float_above(segs[s].x1);
+        bounds[s][2] = float_below(segs[s].y0);
+        bounds[s][3] = float_above(segs[s].y1);
+    }
     // A triangle sits in several buckets; a small set of the ones already
-    // tested keeps that local (no table per triangle to touch).
-    std::int32_t seen[2][64];
-    std::fill(&seen[0][0], &seen[0][0] + 128, -1);
+    // tested keeps that local (no table per triangle to touch). Its slots
+    // carry the call's number, so it needs no clearing.
+    if (++seen_generation == 0) {
+        std::fill(std::begin(seen_slots), std::end(seen_slots), 0);
+        seen_generation = 1;
+    }
+    const std::uint64_t generation = static_cast<std::uint64_t>(seen_generation) << 32;
     auto overlaps = [&](const bucket_node& b) {
         for (const segment& sg : segs)
             if (b.x0 <= sg.x1 && b.x1 >= sg.x0 && b.y0 <= sg.y1 && b.y1 >= sg.y0) return true;
@@ -591,25 +614,34 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
     };
     auto test_leaf = [&](const bucket_node& b) {
         for (const bucket_entry& box : b.entries) {
-            for (const segment& sg : segs) {
-                if (box.x0 > sg.x1 || box.x1 < sg.x0 || box.y0 > sg.y1 || box.y1 < sg.y0) continue;
-                std::int32_t* set = seen[&sg - segs];
-                std::uint32_t slot = static_cast<std::uint32_t>(box.t) * 2654435761u >> 26;
-                bool done = false;
-                for (int probe = 0; probe < 64; ++probe, slot = (slot + 1) & 63) {
-                    if (set[slot] == box.t) {
-                        done = true;
-                        break;
-                    }
-                    if (set[slot] < 0) {
-                        set[slot] = box.t;
-                        break;
-                    }
+            // Without branches until a box meets one: most do not, and which
+            // ones do is hard to guess.
+            const bool meets0 = !((box.x0 > bounds[0][1]) | (box.x1 < bounds[0][0]) |
+                                  (box.y0 > bounds[0][3]) | (box.y1 < bounds[0][2]));
+            const bool meets1 = !((box.x0 > bounds[1][1]) | (box.x1 < bounds[1][0]) |
+                                  (box.y0 > bounds[1][3]) | (box.y1 < bounds[1][2]));
+            if (!(meets0 | meets1)) continue;
+            // The box is the same in every bucket, so a triangle seen once has
+            // been tested against both segments already.
+            const std::uint64_t key = generation | static_cast<std::uint32_t>(box.t);
+            std::uint32_t slot = static_cast<std::uint32_t>(box.t) * 2654435761u >> 26;
+            bool done = false;
+            for (int probe = 0; probe < 64; ++probe, slot = (slot + 1) & 63) {
+                if (seen_slots[slot] == key) {
+                    done = true;
+                    break;
                 }
-                // A full set only means a triangle may be tested twice.
-                if (done) continue;
-                if (triangle_crosses(box.corner, *sg.a, sg.dx, sg.dy)) return true;
+                if (seen_slots[slot] < generation) {
+                    seen_slots[slot] = key;
+                    break;
+                }
             }
+            // A full set only means a triangle may be tested twice.
+            if (done) continue;
+            if (meets0 && triangle_crosses(box.corner, *segs[0].a, segs[0].dx, segs[0].dy))
+                return true;
+            if (meets1 && triangle_crosses(box.corner, *segs[1].a, segs[1].dx, segs[1].dy))
+                return true;
         }
         return false;
     };

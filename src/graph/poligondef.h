@@ -109,6 +109,8 @@ class poligondef {
     double bucket_width = 0, bucket_height = 0;
     std::vector<bucket_node> buckets; // the top grid first, col * bucket_size + row
     std::vector<std::int32_t> node_stack;
+    std::uint64_t seen_slots[64] = {}; // triangles tested in one call: call number, triangle
+    std::uint32_t seen_generation = 0;
 
     static constexpr int edge_row = 8;
     std::vector<std::int32_t> edge_to; // edge_row slots per lower point: the other point or -1
