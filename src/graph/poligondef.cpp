@@ -61,14 +61,21 @@ class lazy_distance_sort {
     std::vector<std::pair<std::int32_t, std::int32_t>> pending_;
 };
 
-// The nearest float at or below, and at or above, a double.
-float float_below(double v) {
-    const auto f = static_cast<float>(v);
-    return f > v ? std::nextafter(f, -INFINITY) : f;
+// A coordinate in steps of a bucket, rounded down or up and clamped to
+// 0 .. 65535. Both are monotone in the coordinate, so bounds that overlap
+// still overlap in steps.
+std::uint16_t steps_below(double v, double origin, double scale) {
+    const double q = (v - origin) * scale;
+    if (!(q > 0)) return 0;
+    if (!(q < 65535)) return 65535;
+    return static_cast<std::uint16_t>(q);
 }
-float float_above(double v) {
-    const auto f = static_cast<float>(v);
-    return f < v ? std::nextafter(f, INFINITY) : f;
+std::uint16_t steps_above(double v, double origin, double scale) {
+    const double q = (v - origin) * scale;
+    if (!(q > 0)) return 0;
+    if (!(q < 65535)) return 65535;
+    const auto t = static_cast<std::uint16_t>(q);
+    return static_cast<std::uint16_t>(t + (t < q));
 }
 
 } // namespace
@@ -412,21 +419,30 @@ std::int32_t poligondef::build_point_node(std::int32_t begin, std::int32_t end, 
 
 // ---- triangle buckets and the crossing test ---------------------------------
 
+poligondef::face_box poligondef::box_of(std::int32_t t) const {
+    const front_triangle& tri = front[t];
+    face_box box{INFINITY, -INFINITY, INFINITY, -INFINITY, t};
+    for (std::int32_t c : tri.corner) {
+        box.x0 = std::min(box.x0, xy[c].x);
+        box.x1 = std::max(box.x1, xy[c].x);
+        box.y0 = std::min(box.y0, xy[c].y);
+        box.y1 = std::max(box.y1, xy[c].y);
+    }
+    return box;
+}
+
+void poligondef::add_bucket(double x0, double x1, double y0, double y1, std::int32_t depth) {
+    // A rectangle without width leaves every entry at step 0 on that axis.
+    const double sx = x1 - x0 > 0 ? 65535 / (x1 - x0) : 0;
+    const double sy = y1 - y0 > 0 ? 65535 / (y1 - y0) : 0;
+    buckets.push_back(
+        {x0, x1, y0, y1, std::isfinite(sx) ? sx : 0, std::isfinite(sy) ? sy : 0, {}, -1, depth});
+}
+
 void poligondef::register_triangle(std::int32_t t) {
     const front_triangle& tri = front[t];
-    double x0 = INFINITY, x1 = -INFINITY, y0 = INFINITY, y1 = -INFINITY;
-    for (std::int32_t c : tri.corner) {
-        x0 = std::min<double>(x0, xy[c].x);
-        x1 = std::max<double>(x1, xy[c].x);
-        y0 = std::min<double>(y0, xy[c].y);
-        y1 = std::max<double>(y1, xy[c].y);
-    }
-    const bucket_entry entry{static_cast<float>(x0),
-                             static_cast<float>(x1),
-                             static_cast<float>(y0),
-                             static_cast<float>(y1),
-                             t,
-                             {tri.corner[0], tri.corner[1], tri.corner[2]}};
+    const face_box entry = box_of(t);
+    const double x0 = entry.x0, x1 = entry.x1, y0 = entry.y0, y1 = entry.y1;
     const std::int32_t bx0 = clamped_index(x0 - min_x, bucket_width, bucket_size);
     const std::int32_t bx1 = clamped_index(x1 - min_x, bucket_width, bucket_size);
     const std::int32_t by0 = clamped_index(y0 - min_y, bucket_height, bucket_size);
@@ -472,12 +488,13 @@ void poligondef::register_triangle(std::int32_t t) {
     }
 }
 
-bool poligondef::edge_meets(const bucket_entry& entry, const bucket_node& b) const {
+bool poligondef::edge_meets(std::int32_t t, const bucket_node& b) const {
+    const std::int32_t* corner = front[t].corner;
     const double margin = 1e-9 * (bucket_width + bucket_height) * bucket_size;
     const double x0 = b.x0 - margin, x1 = b.x1 + margin, y0 = b.y0 - margin, y1 = b.y1 + margin;
     for (int j = 0; j < 3; ++j) {
-        const vector_2d& s0 = xy[entry.corner[j]];
-        const vector_2d& s1 = xy[entry.corner[j == 2 ? 0 : j + 1]];
+        const vector_2d& s0 = xy[corner[j]];
+        const vector_2d& s1 = xy[corner[j == 2 ? 0 : j + 1]];
         if (std::max<double>(s0.x, s1.x) < x0 || std::min<double>(s0.x, s1.x) > x1 ||
             std::max<double>(s0.y, s1.y) < y0 || std::min<double>(s0.y, s1.y) > y1)
             continue;
@@ -496,17 +513,22 @@ bool poligondef::edge_meets(const bucket_entry& entry, const bucket_node& b) con
     return false;
 }
 
-void poligondef::insert_entry(std::int32_t node, const bucket_entry& entry) {
+void poligondef::insert_entry(std::int32_t node, const face_box& box) {
     if (buckets[node].first_child >= 0) {
         for (std::int32_t k = 0; k < 16; ++k)
-            if (edge_meets(entry, buckets[buckets[node].first_child + k]))
-                insert_entry(buckets[node].first_child + k, entry);
+            if (edge_meets(box.t, buckets[buckets[node].first_child + k]))
+                insert_entry(buckets[node].first_child + k, box);
         return;
     }
     // Two edges of one face often pass the same bucket.
     auto& list = buckets[node].entries;
-    if (!list.empty() && list.back().t == entry.t) return;
-    list.push_back(entry);
+    if (!list.empty() && list.back().t == box.t) return;
+    {
+        const bucket_node& b = buckets[node];
+        list.push_back({steps_below(box.x0, b.x0, b.scale_x), steps_above(box.x1, b.x0, b.scale_x),
+                        steps_below(box.y0, b.y0, b.scale_y), steps_above(box.y1, b.y0, b.scale_y),
+                        box.t});
+    }
     // Crowded points make crowded buckets; a full one splits in 4 x 4 so that
     // a crossing test still looks at a few triangles only.
     const bucket_node& b = buckets[node];
@@ -522,16 +544,11 @@ void poligondef::insert_entry(std::int32_t node, const bucket_entry& entry) {
     const double w = (parent.x1 - parent.x0) / 4, h = (parent.y1 - parent.y0) / 4;
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
-            buckets.push_back({parent.x0 + i * w,
-                               parent.x0 + (i + 1) * w,
-                               parent.y0 + j * h,
-                               parent.y0 + (j + 1) * h,
-                               {},
-                               -1,
-                               parent.depth + 1});
+            add_bucket(parent.x0 + i * w, parent.x0 + (i + 1) * w, parent.y0 + j * h,
+                       parent.y0 + (j + 1) * h, parent.depth + 1);
     buckets[node].first_child = first;
     for (const bucket_entry& e : entries)
-        insert_entry(node, e);
+        insert_entry(node, box_of(e.t));
 }
 
 bool poligondef::triangle_crosses(const std::int32_t* corner, const vector_2d& a, double d1x,
@@ -590,15 +607,6 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
                        std::max(ay, cy) + margin};
     };
     const segment segs[2] = {make(p), make(q)};
-    // The box test runs in single precision on bounds rounded outwards, so it
-    // never drops a triangle the test in double precision would keep.
-    float bounds[2][4];
-    for (int s = 0; s < 2; ++s) {
-        bounds[s][0] = float_below(segs[s].x0);
-        bounds[s][1] = float_above(segs[s].x1);
-        bounds[s][2] = float_below(segs[s].y0);
-        bounds[s][3] = float_above(segs[s].y1);
-    }
     // A triangle sits in several buckets; a small set of the ones already
     // tested keeps that local (no table per triangle to touch). Its slots
     // carry the call's number, so it needs no clearing.
@@ -613,13 +621,20 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
         return false;
     };
     auto test_leaf = [&](const bucket_node& b) {
+        std::uint16_t q[2][4]; // the segments' bounds in the bucket's steps
+        for (int k = 0; k < 2; ++k) {
+            q[k][0] = steps_below(segs[k].x0, b.x0, b.scale_x);
+            q[k][1] = steps_above(segs[k].x1, b.x0, b.scale_x);
+            q[k][2] = steps_below(segs[k].y0, b.y0, b.scale_y);
+            q[k][3] = steps_above(segs[k].y1, b.y0, b.scale_y);
+        }
         for (const bucket_entry& box : b.entries) {
             // Without branches until a box meets one: most do not, and which
             // ones do is hard to guess.
-            const bool meets0 = !((box.x0 > bounds[0][1]) | (box.x1 < bounds[0][0]) |
-                                  (box.y0 > bounds[0][3]) | (box.y1 < bounds[0][2]));
-            const bool meets1 = !((box.x0 > bounds[1][1]) | (box.x1 < bounds[1][0]) |
-                                  (box.y0 > bounds[1][3]) | (box.y1 < bounds[1][2]));
+            const bool meets0 = !((box.x0 > q[0][1]) | (box.x1 < q[0][0]) | (box.y0 > q[0][3]) |
+                                  (box.y1 < q[0][2]));
+            const bool meets1 = !((box.x0 > q[1][1]) | (box.x1 < q[1][0]) | (box.y0 > q[1][3]) |
+                                  (box.y1 < q[1][2]));
             if (!(meets0 | meets1)) continue;
             // The box is the same in every bucket, so a triangle seen once has
             // been tested against both segments already.
@@ -638,10 +653,9 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
             }
             // A full set only means a triangle may be tested twice.
             if (done) continue;
-            if (meets0 && triangle_crosses(box.corner, *segs[0].a, segs[0].dx, segs[0].dy))
-                return true;
-            if (meets1 && triangle_crosses(box.corner, *segs[1].a, segs[1].dx, segs[1].dy))
-                return true;
+            const std::int32_t* corner = front[box.t].corner;
+            if (meets0 && triangle_crosses(corner, *segs[0].a, segs[0].dx, segs[0].dy)) return true;
+            if (meets1 && triangle_crosses(corner, *segs[1].a, segs[1].dx, segs[1].dy)) return true;
         }
         return false;
     };
@@ -732,13 +746,8 @@ void poligondef::grow() {
     buckets.clear();
     for (std::int32_t col = 0; col < bucket_size; ++col)
         for (std::int32_t row = 0; row < bucket_size; ++row)
-            buckets.push_back({min_x + col * bucket_width,
-                               min_x + (col + 1) * bucket_width,
-                               min_y + row * bucket_height,
-                               min_y + (row + 1) * bucket_height,
-                               {},
-                               -1,
-                               0});
+            add_bucket(min_x + col * bucket_width, min_x + (col + 1) * bucket_width,
+                       min_y + row * bucket_height, min_y + (row + 1) * bucket_height, 0);
     edge_to.assign(static_cast<size_t>(point_count) * edge_row, -1);
     edge_uses.assign(static_cast<size_t>(point_count) * edge_row, 0);
     // The seed was built before ranks existed.

@@ -43,14 +43,22 @@ class poligondef {
         std::int32_t first_child, child_count;
         bool same_xy; // every point at one place
     };
-    struct bucket_entry {
-        float x0, x1, y0, y1; // bounds of the triangle
+    // A triangle and its bounds, as it is handed to the buckets.
+    struct face_box {
+        float x0, x1, y0, y1;
         std::int32_t t;
-        std::int32_t corner[3]; // kept here so the test touches no other table
+    };
+    // A triangle in a bucket: its bounds in steps of 1/65535 of the bucket's
+    // rectangle (lower bounds rounded down, upper up, both clamped to it),
+    // small so that a crossing test reads little memory.
+    struct bucket_entry {
+        std::uint16_t x0, x1, y0, y1;
+        std::int32_t t;
     };
     // A bucket covers a rectangle; a crowded one splits into 16 children.
     struct bucket_node {
         double x0, x1, y0, y1;
+        double scale_x, scale_y;           // steps of bucket_entry per unit
         std::vector<bucket_entry> entries; // a leaf's triangles
         std::int32_t first_child;          // -1 for a leaf
         std::int32_t depth;
@@ -67,8 +75,10 @@ class poligondef {
     bool triangle_crosses(const std::int32_t* corner, const vector_2d& a, double d1x,
                           double d1y) const;
     void register_triangle(std::int32_t t);
-    void insert_entry(std::int32_t node, const bucket_entry& entry);
-    bool edge_meets(const bucket_entry& entry, const bucket_node& bucket) const;
+    face_box box_of(std::int32_t t) const;
+    void add_bucket(double x0, double x1, double y0, double y1, std::int32_t depth);
+    void insert_entry(std::int32_t node, const face_box& box);
+    bool edge_meets(std::int32_t t, const bucket_node& bucket) const;
     void outside_region(const vector_2d& p, const vector_2d& q, std::int32_t& c0, std::int32_t& c1,
                         std::int32_t& r0, std::int32_t& r1) const;
     static bool bounds_may_be_outside(const float* bounds, const vector_2d& p, double ax, double ay,
