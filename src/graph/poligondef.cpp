@@ -660,14 +660,16 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
         return false;
     };
     std::vector<std::int32_t>& stack = node_stack;
+    std::int32_t first_leaf = -1; // looked at first, skipped after
     auto test_node = [&](std::int32_t root) {
-        if (buckets[root].first_child < 0) return test_leaf(buckets[root]);
+        if (buckets[root].first_child < 0) return root != first_leaf && test_leaf(buckets[root]);
         stack.assign(1, root);
         while (!stack.empty()) {
-            const bucket_node& b = buckets[stack.back()];
+            const std::int32_t index = stack.back();
+            const bucket_node& b = buckets[index];
             stack.pop_back();
             if (b.first_child < 0) {
-                if (test_leaf(b)) return true;
+                if (index != first_leaf && test_leaf(b)) return true;
                 continue;
             }
             for (std::int32_t k = 15; k >= 0; --k)
@@ -689,7 +691,8 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
             const std::int32_t j = clamped_index(c.y - b.y0, (b.y1 - b.y0) / 4, 4);
             node = b.first_child + i * 4 + j;
         }
-        if (test_node(node)) return false;
+        if (test_leaf(buckets[node])) return false;
+        first_leaf = node;
     }
     // A crossing point lies on a segment and in the triangle's bounds, so
     // only buckets under the segments (with a margin for rounding) matter.
