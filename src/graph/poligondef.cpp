@@ -3,8 +3,13 @@
 #include "cells.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tessaline {
 
@@ -76,6 +81,60 @@ std::uint16_t steps_above(double v, double origin, double scale) {
     if (!(q < 65535)) return 65535;
     const auto t = static_cast<std::uint16_t>(q);
     return static_cast<std::uint16_t>(t + (t < q));
+}
+
+// Bounds in steps as four 16-bit lanes: x0, 65535 - x1, y0, 65535 - y1, each
+// with its top bit flipped so that signed compares order them as unsigned.
+// Bounds B meet a query Q when no lane of B exceeds the same lane of
+// pack_steps(Q.x1, Q.x0, Q.y1, Q.y0).
+std::uint64_t pack_steps(std::uint16_t x0, std::uint16_t x1, std::uint16_t y0, std::uint16_t y1) {
+    auto lane = [](unsigned v, int k) {
+        return static_cast<std::uint64_t>((v ^ 0x8000u) & 0xFFFFu) << (16 * k);
+    };
+    return lane(x0, 0) | lane(65535u - x1, 1) | lane(y0, 2) | lane(65535u - y1, 3);
+}
+
+// Bit k of meets[s] tells whether bounds[k] meets the query packed in
+// limit[s], for k < count <= 64; bounds holds count rounded up to 8 words.
+void meeting(const std::uint64_t* bounds, int count, const std::uint64_t limit[2],
+             std::uint64_t meets[2]) {
+    meets[0] = meets[1] = 0;
+#if defined(__SSE2__)
+    const __m128i l0 = _mm_set1_epi64x(static_cast<long long>(limit[0]));
+    const __m128i l1 = _mm_set1_epi64x(static_cast<long long>(limit[1]));
+    const __m128i zero = _mm_setzero_si128();
+    auto load = [&](int k) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bounds + k));
+    };
+    // Eight boxes at a time: a lane that exceeds the limit leaves a non-zero
+    // byte in its box's four, and a box meets the query where all four are zero.
+    auto eight = [&](const __m128i e[4], __m128i l) {
+        const __m128i low = _mm_packs_epi16(_mm_cmpgt_epi16(e[0], l), _mm_cmpgt_epi16(e[1], l));
+        const __m128i high = _mm_packs_epi16(_mm_cmpgt_epi16(e[2], l), _mm_cmpgt_epi16(e[3], l));
+        const __m128i free =
+            _mm_packs_epi32(_mm_cmpeq_epi32(low, zero), _mm_cmpeq_epi32(high, zero));
+        return static_cast<std::uint64_t>(_mm_movemask_epi8(_mm_packs_epi16(free, zero)));
+    };
+    for (int k = 0; k < count; k += 8) {
+        const __m128i e[4] = {load(k), load(k + 2), load(k + 4), load(k + 6)};
+        meets[0] |= eight(e, l0) << k;
+        meets[1] |= eight(e, l1) << k;
+    }
+#else
+    for (int k = 0; k < count; ++k)
+        for (int s = 0; s < 2; ++s) {
+            bool meets_all = true;
+            for (int lane = 0; lane < 4; ++lane)
+                meets_all &= static_cast<std::int16_t>(bounds[k] >> (16 * lane)) <=
+                             static_cast<std::int16_t>(limit[s] >> (16 * lane));
+            meets[s] |= static_cast<std::uint64_t>(meets_all) << k;
+        }
+#endif
+    if (count < 64) {
+        const std::uint64_t valid = (std::uint64_t{1} << count) - 1;
+        meets[0] &= valid;
+        meets[1] &= valid;
+    }
 }
 
 } // namespace
@@ -435,8 +494,16 @@ void poligondef::add_bucket(double x0, double x1, double y0, double y1, std::int
     // A rectangle without width leaves every entry at step 0 on that axis.
     const double sx = x1 - x0 > 0 ? 65535 / (x1 - x0) : 0;
     const double sy = y1 - y0 > 0 ? 65535 / (y1 - y0) : 0;
-    buckets.push_back(
-        {x0, x1, y0, y1, std::isfinite(sx) ? sx : 0, std::isfinite(sy) ? sy : 0, {}, -1, depth});
+    buckets.push_back({x0,
+                       x1,
+                       y0,
+                       y1,
+                       std::isfinite(sx) ? sx : 0,
+                       std::isfinite(sy) ? sy : 0,
+                       {},
+                       {},
+                       -1,
+                       depth});
 }
 
 void poligondef::register_triangle(std::int32_t t) {
@@ -521,13 +588,15 @@ void poligondef::insert_entry(std::int32_t node, const face_box& box) {
         return;
     }
     // Two edges of one face often pass the same bucket.
-    auto& list = buckets[node].entries;
-    if (!list.empty() && list.back().t == box.t) return;
     {
-        const bucket_node& b = buckets[node];
-        list.push_back({steps_below(box.x0, b.x0, b.scale_x), steps_above(box.x1, b.x0, b.scale_x),
-                        steps_below(box.y0, b.y0, b.scale_y), steps_above(box.y1, b.y0, b.scale_y),
-                        box.t});
+        bucket_node& b = buckets[node];
+        if (!b.faces.empty() && b.faces.back() == box.t) return;
+        // Kept a multiple of 8 words long, so that boxes are read 8 at a time.
+        if (b.faces.size() % 8 == 0) b.bounds.resize(b.faces.size() + 8);
+        b.bounds[b.faces.size()] =
+            pack_steps(steps_below(box.x0, b.x0, b.scale_x), steps_above(box.x1, b.x0, b.scale_x),
+                       steps_below(box.y0, b.y0, b.scale_y), steps_above(box.y1, b.y0, b.scale_y));
+        b.faces.push_back(box.t);
     }
     // Crowded points make crowded buckets; a full one splits in 4 x 4 so that
     // a crossing test still looks at a few triangles only.
@@ -535,10 +604,11 @@ void poligondef::insert_entry(std::int32_t node, const face_box& box) {
     // Splitting stops where the rectangle is as fine as 32-bit coordinates go.
     const double fine =
         1e-6 * (std::fabs(b.x0) + std::fabs(b.x1) + std::fabs(b.y0) + std::fabs(b.y1));
-    if (b.entries.size() <= 64 || b.depth >= 16 || !(b.x1 - b.x0 > fine) || !(b.y1 - b.y0 > fine))
+    if (b.faces.size() <= 64 || b.depth >= 16 || !(b.x1 - b.x0 > fine) || !(b.y1 - b.y0 > fine))
         return;
-    std::vector<bucket_entry> entries = std::move(buckets[node].entries);
-    buckets[node].entries = {};
+    const std::vector<std::int32_t> faces = std::move(buckets[node].faces);
+    buckets[node].faces = {};
+    buckets[node].bounds = {};
     const auto first = static_cast<std::int32_t>(buckets.size());
     const bucket_node parent = buckets[node];
     const double w = (parent.x1 - parent.x0) / 4, h = (parent.y1 - parent.y0) / 4;
@@ -547,8 +617,8 @@ void poligondef::insert_entry(std::int32_t node, const face_box& box) {
             add_bucket(parent.x0 + i * w, parent.x0 + (i + 1) * w, parent.y0 + j * h,
                        parent.y0 + (j + 1) * h, parent.depth + 1);
     buckets[node].first_child = first;
-    for (const bucket_entry& e : entries)
-        insert_entry(node, box_of(e.t));
+    for (std::int32_t t : faces)
+        insert_entry(node, box_of(t));
 }
 
 bool poligondef::triangle_crosses(const std::int32_t* corner, const vector_2d& a, double d1x,
@@ -621,41 +691,44 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
         return false;
     };
     auto test_leaf = [&](const bucket_node& b) {
-        std::uint16_t q[2][4]; // the segments' bounds in the bucket's steps
-        for (int k = 0; k < 2; ++k) {
-            q[k][0] = steps_below(segs[k].x0, b.x0, b.scale_x);
-            q[k][1] = steps_above(segs[k].x1, b.x0, b.scale_x);
-            q[k][2] = steps_below(segs[k].y0, b.y0, b.scale_y);
-            q[k][3] = steps_above(segs[k].y1, b.y0, b.scale_y);
-        }
-        for (const bucket_entry& box : b.entries) {
-            // Without branches until a box meets one: most do not, and which
-            // ones do is hard to guess.
-            const bool meets0 = !((box.x0 > q[0][1]) | (box.x1 < q[0][0]) | (box.y0 > q[0][3]) |
-                                  (box.y1 < q[0][2]));
-            const bool meets1 = !((box.x0 > q[1][1]) | (box.x1 < q[1][0]) | (box.y0 > q[1][3]) |
-                                  (box.y1 < q[1][2]));
-            if (!(meets0 | meets1)) continue;
-            // The box is the same in every bucket, so a triangle seen once has
-            // been tested against both segments already.
-            const std::uint64_t key = generation | static_cast<std::uint32_t>(box.t);
-            std::uint32_t slot = static_cast<std::uint32_t>(box.t) * 2654435761u >> 26;
-            bool done = false;
-            for (int probe = 0; probe < 64; ++probe, slot = (slot + 1) & 63) {
-                if (seen_slots[slot] == key) {
-                    done = true;
-                    break;
+        std::uint64_t limit[2]; // the segments' bounds in the bucket's steps
+        for (int k = 0; k < 2; ++k)
+            limit[k] = pack_steps(
+                steps_above(segs[k].x1, b.x0, b.scale_x), steps_below(segs[k].x0, b.x0, b.scale_x),
+                steps_above(segs[k].y1, b.y0, b.scale_y), steps_below(segs[k].y0, b.y0, b.scale_y));
+        const auto size = static_cast<std::int32_t>(b.faces.size());
+        for (std::int32_t chunk = 0; chunk < size; chunk += 64) {
+            // The boxes are tested without branches; most meet neither segment.
+            std::uint64_t meets[2];
+            meeting(b.bounds.data() + chunk, std::min(64, size - chunk), limit, meets);
+            for (std::uint64_t left = meets[0] | meets[1]; left != 0; left &= left - 1) {
+                const int k = std::countr_zero(left);
+                const std::int32_t t = b.faces[chunk + k];
+                // The box is the same in every bucket, so a triangle seen once
+                // has been tested against both segments already.
+                const std::uint64_t key = generation | static_cast<std::uint32_t>(t);
+                std::uint32_t slot = static_cast<std::uint32_t>(t) * 2654435761u >> 26;
+                bool done = false;
+                for (int probe = 0; probe < 64; ++probe, slot = (slot + 1) & 63) {
+                    if (seen_slots[slot] == key) {
+                        done = true;
+                        break;
+                    }
+                    if (seen_slots[slot] < generation) {
+                        seen_slots[slot] = key;
+                        break;
+                    }
                 }
-                if (seen_slots[slot] < generation) {
-                    seen_slots[slot] = key;
-                    break;
-                }
+                // A full set only means a triangle may be tested twice.
+                if (done) continue;
+                const std::int32_t* corner = front[t].corner;
+                if ((meets[0] >> k & 1) &&
+                    triangle_crosses(corner, *segs[0].a, segs[0].dx, segs[0].dy))
+                    return true;
+                if ((meets[1] >> k & 1) &&
+                    triangle_crosses(corner, *segs[1].a, segs[1].dx, segs[1].dy))
+                    return true;
             }
-            // A full set only means a triangle may be tested twice.
-            if (done) continue;
-            const std::int32_t* corner = front[box.t].corner;
-            if (meets0 && triangle_crosses(corner, *segs[0].a, segs[0].dx, segs[0].dy)) return true;
-            if (meets1 && triangle_crosses(corner, *segs[1].a, segs[1].dx, segs[1].dy)) return true;
         }
         return false;
     };

@@ -48,18 +48,15 @@ class poligondef {
         float x0, x1, y0, y1;
         std::int32_t t;
     };
-    // A triangle in a bucket: its bounds in steps of 1/65535 of the bucket's
-    // rectangle (lower bounds rounded down, upper up, both clamped to it),
-    // small so that a crossing test reads little memory.
-    struct bucket_entry {
-        std::uint16_t x0, x1, y0, y1;
-        std::int32_t t;
-    };
     // A bucket covers a rectangle; a crowded one splits into 16 children.
+    // A leaf lists its triangles with their bounds in steps of 1/65535 of the
+    // rectangle (lower bounds rounded down, upper up, both clamped to it),
+    // packed by pack_steps: small, and tested two at a time.
     struct bucket_node {
         double x0, x1, y0, y1;
-        double scale_x, scale_y;           // steps of bucket_entry per unit
-        std::vector<bucket_entry> entries; // a leaf's triangles
+        double scale_x, scale_y;           // steps per unit
+        std::vector<std::uint64_t> bounds; // a leaf's triangles: packed bounds
+        std::vector<std::int32_t> faces;   // and the triangles
         std::int32_t first_child;          // -1 for a leaf
         std::int32_t depth;
     };
