@@ -210,37 +210,37 @@ void poligondef::add_triangle(std::int32_t a, std::int32_t b, std::int32_t c) {
 // ---- edge counts -----------------------------------------------------------
 
 // Each undirected edge is kept at its lower point; most points hold a few, so
-// a small fixed row per point keeps these lookups in cache, with a map for the
-// rare crowded point.
-void poligondef::count_edge(std::int32_t a, std::int32_t b) {
+// a small fixed row per point keeps these lookups in cache. A full row passes
+// the edge on to the higher point's row (where a lower other point tells it
+// apart), then to a map. Rows only ever fill, so a row with a free slot ends
+// the search.
+std::uint8_t* poligondef::edge_slot(std::int32_t a, std::int32_t b, bool add) {
     const std::int32_t lo = std::min(a, b), hi = std::max(a, b);
-    std::int32_t* row = &edge_to[static_cast<size_t>(lo) * edge_row];
-    std::uint8_t* uses = &edge_uses[static_cast<size_t>(lo) * edge_row];
-    for (int k = 0; k < edge_row; ++k) {
-        if (row[k] == hi) {
-            if (uses[k] < 255) ++uses[k];
-            return;
-        }
-        if (row[k] < 0) {
-            row[k] = hi;
-            uses[k] = 1;
-            return;
+    for (auto [at, other] : {std::pair{lo, hi}, std::pair{hi, lo}}) {
+        edge_slots& row = edge_rows[at];
+        for (int k = 0; k < edge_row; ++k) {
+            if (row.to[k] == other) return &row.uses[k];
+            if (row.to[k] < 0) {
+                if (!add) return nullptr;
+                row.to[k] = other;
+                return &row.uses[k];
+            }
         }
     }
-    auto& u = edge_overflow[static_cast<std::uint64_t>(lo) << 32 | static_cast<std::uint32_t>(hi)];
-    if (u < 255) ++u;
+    const std::uint64_t key = static_cast<std::uint64_t>(lo) << 32 | static_cast<std::uint32_t>(hi);
+    if (add) return &edge_overflow[key];
+    auto it = edge_overflow.find(key);
+    return it == edge_overflow.end() ? nullptr : &it->second;
 }
 
-std::uint8_t poligondef::edge_use(std::int32_t a, std::int32_t b) const {
-    const std::int32_t lo = std::min(a, b), hi = std::max(a, b);
-    const std::int32_t* row = &edge_to[static_cast<size_t>(lo) * edge_row];
-    for (int k = 0; k < edge_row; ++k) {
-        if (row[k] == hi) return edge_uses[static_cast<size_t>(lo) * edge_row + k];
-        if (row[k] < 0) return 0;
-    }
-    auto it =
-        edge_overflow.find(static_cast<std::uint64_t>(lo) << 32 | static_cast<std::uint32_t>(hi));
-    return it == edge_overflow.end() ? 0 : it->second;
+void poligondef::count_edge(std::int32_t a, std::int32_t b) {
+    std::uint8_t& uses = *edge_slot(a, b, true);
+    if (uses < 255) ++uses;
+}
+
+std::uint8_t poligondef::edge_use(std::int32_t a, std::int32_t b) {
+    const std::uint8_t* uses = edge_slot(a, b, false);
+    return uses ? *uses : 0;
 }
 
 void poligondef::close_shared_edges(std::int32_t i) {
@@ -824,8 +824,9 @@ void poligondef::grow() {
         for (std::int32_t row = 0; row < bucket_size; ++row)
             add_bucket(min_x + col * bucket_width, min_x + (col + 1) * bucket_width,
                        min_y + row * bucket_height, min_y + (row + 1) * bucket_height, 0);
-    edge_to.assign(static_cast<size_t>(point_count) * edge_row, -1);
-    edge_uses.assign(static_cast<size_t>(point_count) * edge_row, 0);
+    edge_slots empty_row{};
+    std::fill(std::begin(empty_row.to), std::end(empty_row.to), -1);
+    edge_rows.assign(static_cast<size_t>(point_count), empty_row);
     // The seed was built before ranks existed.
     for (std::int32_t& corner : front[0].corner)
         corner = seed[corner];
@@ -845,8 +846,7 @@ void poligondef::grow() {
         }
     }
     buckets = {};
-    edge_to = {};
-    edge_uses = {};
+    edge_rows = {};
     edge_overflow = {};
 }
 

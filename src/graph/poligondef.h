@@ -85,7 +85,8 @@ class poligondef {
 
     // How many built triangles hold the undirected edge a-b.
     void count_edge(std::int32_t a, std::int32_t b);
-    std::uint8_t edge_use(std::int32_t a, std::int32_t b) const;
+    std::uint8_t edge_use(std::int32_t a, std::int32_t b);
+    std::uint8_t* edge_slot(std::int32_t a, std::int32_t b, bool add);
 
     std::int32_t point_count;
     const gl_points_& points;
@@ -119,9 +120,14 @@ class poligondef {
     std::uint64_t seen_slots[64] = {}; // triangles tested in one call: call number, triangle
     std::uint32_t seen_generation = 0;
 
-    static constexpr int edge_row = 8;
-    std::vector<std::int32_t> edge_to; // edge_row slots per lower point: the other point or -1
-    std::vector<std::uint8_t> edge_uses;
+    // Edges of a point: the other point (or -1) and how many built triangles
+    // hold the edge; one row fills half a cache line.
+    static constexpr int edge_row = 6;
+    struct alignas(32) edge_slots {
+        std::int32_t to[edge_row];
+        std::uint8_t uses[edge_row];
+    };
+    std::vector<edge_slots> edge_rows;
     std::unordered_map<std::uint64_t, std::uint8_t> edge_overflow;
 
     std::vector<vector_2d> hull;                                         // counter-clockwise
