@@ -622,7 +622,7 @@ void poligondef::insert_entry(std::int32_t node, const face_box& box) {
 }
 
 bool poligondef::triangle_crosses(const std::int32_t* corner, const vector_2d& a, double d1x,
-                                  double d1y) const {
+                                  double d1y, double tol) const {
     // Side of each corner against the segment's line; it is also the
     // numerator of the crossing parameter along the edge starting there.
     double side[3];
@@ -632,8 +632,7 @@ bool poligondef::triangle_crosses(const std::int32_t* corner, const vector_2d& a
         side[k] = d1x * wy - d1y * wx;
     }
     // An edge crosses the segment's line only between corners on opposite
-    // sides; the margin covers rounding of the products.
-    const double tol = 1e-12 * (std::fabs(d1x) + std::fabs(d1y)) * side_scale;
+    // sides; the margin tol covers rounding of the products.
     for (int j = 0; j < 3; ++j) {
         const int k = j == 2 ? 0 : j + 1;
         const double num_u = side[j];
@@ -664,17 +663,19 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
     const double margin = 1e-9 * (bucket_width + bucket_height) * bucket_size;
     struct segment {
         const vector_2d* a;
-        double dx, dy, x0, x1, y0, y1;
+        double dx, dy, x0, x1, y0, y1, tol;
     };
     auto make = [&](const vector_2d& a) {
         const double ax = a.x, ay = a.y, cx = c.x, cy = c.y;
+        const double dx = cx - ax, dy = cy - ay;
         return segment{&a,
-                       cx - ax,
-                       cy - ay,
+                       dx,
+                       dy,
                        std::min(ax, cx) - margin,
                        std::max(ax, cx) + margin,
                        std::min(ay, cy) - margin,
-                       std::max(ay, cy) + margin};
+                       std::max(ay, cy) + margin,
+                       1e-12 * (std::fabs(dx) + std::fabs(dy)) * side_scale};
     };
     const segment segs[2] = {make(p), make(q)};
     // A triangle sits in several buckets; a small set of the ones already
@@ -723,10 +724,10 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
                 if (done) continue;
                 const std::int32_t* corner = front[t].corner;
                 if ((meets[0] >> k & 1) &&
-                    triangle_crosses(corner, *segs[0].a, segs[0].dx, segs[0].dy))
+                    triangle_crosses(corner, *segs[0].a, segs[0].dx, segs[0].dy, segs[0].tol))
                     return true;
                 if ((meets[1] >> k & 1) &&
-                    triangle_crosses(corner, *segs[1].a, segs[1].dx, segs[1].dy))
+                    triangle_crosses(corner, *segs[1].a, segs[1].dx, segs[1].dy, segs[1].tol))
                     return true;
             }
         }

@@ -69,8 +69,8 @@ class poligondef {
     void close_shared_edges(std::int32_t i);
     std::int32_t find_third_point(std::int32_t from, std::int32_t to);
     bool segments_free(const vector_2d& p, const vector_2d& q, const vector_2d& c);
-    bool triangle_crosses(const std::int32_t* corner, const vector_2d& a, double d1x,
-                          double d1y) const;
+    bool triangle_crosses(const std::int32_t* corner, const vector_2d& a, double d1x, double d1y,
+                          double tol) const;
     void register_triangle(std::int32_t t);
     face_box box_of(std::int32_t t) const;
     void add_bucket(double x0, double x1, double y0, double y1, std::int32_t depth);
