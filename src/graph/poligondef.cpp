@@ -3,8 +3,13 @@
 #include "cells.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tessaline {
 
@@ -60,6 +65,77 @@ class lazy_distance_sort {
     std::vector<distance_idx>& list_;
     std::vector<std::pair<std::int32_t, std::int32_t>> pending_;
 };
+
+// A coordinate in steps of a bucket, rounded down or up and clamped to
+// 0 .. 65535. Both are monotone in the coordinate, so bounds that overlap
+// still overlap in steps.
+std::uint16_t steps_below(double v, double origin, double scale) {
+    const double q = (v - origin) * scale;
+    if (!(q > 0)) return 0;
+    if (!(q < 65535)) return 65535;
+    return static_cast<std::uint16_t>(q);
+}
+std::uint16_t steps_above(double v, double origin, double scale) {
+    const double q = (v - origin) * scale;
+    if (!(q > 0)) return 0;
+    if (!(q < 65535)) return 65535;
+    const auto t = static_cast<std::uint16_t>(q);
+    return static_cast<std::uint16_t>(t + (t < q));
+}
+
+// Bounds in steps as four 16-bit lanes: x0, 65535 - x1, y0, 65535 - y1, each
+// with its top bit flipped so that signed compares order them as unsigned.
+// Bounds B meet a query Q when no lane of B exceeds the same lane of
+// pack_steps(Q.x1, Q.x0, Q.y1, Q.y0).
+std::uint64_t pack_steps(std::uint16_t x0, std::uint16_t x1, std::uint16_t y0, std::uint16_t y1) {
+    auto lane = [](unsigned v, int k) {
+        return static_cast<std::uint64_t>((v ^ 0x8000u) & 0xFFFFu) << (16 * k);
+    };
+    return lane(x0, 0) | lane(65535u - x1, 1) | lane(y0, 2) | lane(65535u - y1, 3);
+}
+
+// Bit k of meets[s] tells whether bounds[k] meets the query packed in
+// limit[s], for k < count <= 64; bounds holds count rounded up to 8 words.
+void meeting(const std::uint64_t* bounds, int count, const std::uint64_t limit[2],
+             std::uint64_t meets[2]) {
+    meets[0] = meets[1] = 0;
+#if defined(__SSE2__)
+    const __m128i l0 = _mm_set1_epi64x(static_cast<long long>(limit[0]));
+    const __m128i l1 = _mm_set1_epi64x(static_cast<long long>(limit[1]));
+    const __m128i zero = _mm_setzero_si128();
+    auto load = [&](int k) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bounds + k));
+    };
+    // Eight boxes at a time: a lane that exceeds the limit leaves a non-zero
+    // byte in its box's four, and a box meets the query where all four are zero.
+    auto eight = [&](const __m128i e[4], __m128i l) {
+        const __m128i low = _mm_packs_epi16(_mm_cmpgt_epi16(e[0], l), _mm_cmpgt_epi16(e[1], l));
+        const __m128i high = _mm_packs_epi16(_mm_cmpgt_epi16(e[2], l), _mm_cmpgt_epi16(e[3], l));
+        const __m128i free =
+            _mm_packs_epi32(_mm_cmpeq_epi32(low, zero), _mm_cmpeq_epi32(high, zero));
+        return static_cast<std::uint64_t>(_mm_movemask_epi8(_mm_packs_epi16(free, zero)));
+    };
+    for (int k = 0; k < count; k += 8) {
+        const __m128i e[4] = {load(k), load(k + 2), load(k + 4), load(k + 6)};
+        meets[0] |= eight(e, l0) << k;
+        meets[1] |= eight(e, l1) << k;
+    }
+#else
+    for (int k = 0; k < count; ++k)
+        for (int s = 0; s < 2; ++s) {
+            bool meets_all = true;
+            for (int lane = 0; lane < 4; ++lane)
+                meets_all &= static_cast<std::int16_t>(bounds[k] >> (16 * lane)) <=
+                             static_cast<std::int16_t>(limit[s] >> (16 * lane));
+            meets[s] |= static_cast<std::uint64_t>(meets_all) << k;
+        }
+#endif
+    if (count < 64) {
+        const std::uint64_t valid = (std::uint64_t{1} << count) - 1;
+        meets[0] &= valid;
+        meets[1] &= valid;
+    }
+}
 
 } // namespace
 
@@ -134,37 +210,37 @@ void poligondef::add_triangle(std::int32_t a, std::int32_t b, std::int32_t c) {
 // ---- edge counts -----------------------------------------------------------
 
 // Each undirected edge is kept at its lower point; most points hold a few, so
-// a small fixed row per point keeps these lookups in cache, with a map for the
-// rare crowded point.
-void poligondef::count_edge(std::int32_t a, std::int32_t b) {
+// a small fixed row per point keeps these lookups in cache. A full row passes
+// the edge on to the higher point's row (where a lower other point tells it
+// apart), then to a map. Rows only ever fill, so a row with a free slot ends
+// the search.
+std::uint8_t* poligondef::edge_slot(std::int32_t a, std::int32_t b, bool add) {
     const std::int32_t lo = std::min(a, b), hi = std::max(a, b);
-    std::int32_t* row = &edge_to[static_cast<size_t>(lo) * edge_row];
-    std::uint8_t* uses = &edge_uses[static_cast<size_t>(lo) * edge_row];
-    for (int k = 0; k < edge_row; ++k) {
-        if (row[k] == hi) {
-            if (uses[k] < 255) ++uses[k];
-            return;
-        }
-        if (row[k] < 0) {
-            row[k] = hi;
-            uses[k] = 1;
-            return;
+    for (auto [at, other] : {std::pair{lo, hi}, std::pair{hi, lo}}) {
+        edge_slots& row = edge_rows[at];
+        for (int k = 0; k < edge_row; ++k) {
+            if (row.to[k] == other) return &row.uses[k];
+            if (row.to[k] < 0) {
+                if (!add) return nullptr;
+                row.to[k] = other;
+                return &row.uses[k];
+            }
         }
     }
-    auto& u = edge_overflow[static_cast<std::uint64_t>(lo) << 32 | static_cast<std::uint32_t>(hi)];
-    if (u < 255) ++u;
+    const std::uint64_t key = static_cast<std::uint64_t>(lo) << 32 | static_cast<std::uint32_t>(hi);
+    if (add) return &edge_overflow[key];
+    auto it = edge_overflow.find(key);
+    return it == edge_overflow.end() ? nullptr : &it->second;
 }
 
-std::uint8_t poligondef::edge_use(std::int32_t a, std::int32_t b) const {
-    const std::int32_t lo = std::min(a, b), hi = std::max(a, b);
-    const std::int32_t* row = &edge_to[static_cast<size_t>(lo) * edge_row];
-    for (int k = 0; k < edge_row; ++k) {
-        if (row[k] == hi) return edge_uses[static_cast<size_t>(lo) * edge_row + k];
-        if (row[k] < 0) return 0;
-    }
-    auto it =
-        edge_overflow.find(static_cast<std::uint64_t>(lo) << 32 | static_cast<std::uint32_t>(hi));
-    return it == edge_overflow.end() ? 0 : it->second;
+void poligondef::count_edge(std::int32_t a, std::int32_t b) {
+    std::uint8_t& uses = *edge_slot(a, b, true);
+    if (uses < 255) ++uses;
+}
+
+std::uint8_t poligondef::edge_use(std::int32_t a, std::int32_t b) {
+    const std::uint8_t* uses = edge_slot(a, b, false);
+    return uses ? *uses : 0;
 }
 
 void poligondef::close_shared_edges(std::int32_t i) {
@@ -203,7 +279,8 @@ void poligondef::build_point_grid() {
     row_blocks.assign(static_cast<size_t>(grid_size) * row_block_count, 0);
     for (std::int32_t c = 0; c < grid_size * grid_size; ++c)
         if (cell_start[c + 1] != 0)
-            ++row_blocks[static_cast<size_t>(c % grid_size) * row_block_count + (c / grid_size) / row_block];
+            ++row_blocks[static_cast<size_t>(c % grid_size) * row_block_count +
+                         (c / grid_size) / row_block];
     for (size_t c = 1; c < cell_start.size(); ++c)
         cell_start[c] += cell_start[c - 1];
     cell_ids.resize(points.size());
@@ -401,21 +478,38 @@ std::int32_t poligondef::build_point_node(std::int32_t begin, std::int32_t end, 
 
 // ---- triangle buckets and the crossing test ---------------------------------
 
+poligondef::face_box poligondef::box_of(std::int32_t t) const {
+    const front_triangle& tri = front[t];
+    face_box box{INFINITY, -INFINITY, INFINITY, -INFINITY, t};
+    for (std::int32_t c : tri.corner) {
+        box.x0 = std::min(box.x0, xy[c].x);
+        box.x1 = std::max(box.x1, xy[c].x);
+        box.y0 = std::min(box.y0, xy[c].y);
+        box.y1 = std::max(box.y1, xy[c].y);
+    }
+    return box;
+}
+
+void poligondef::add_bucket(double x0, double x1, double y0, double y1, std::int32_t depth) {
+    // A rectangle without width leaves every entry at step 0 on that axis.
+    const double sx = x1 - x0 > 0 ? 65535 / (x1 - x0) : 0;
+    const double sy = y1 - y0 > 0 ? 65535 / (y1 - y0) : 0;
+    buckets.push_back({x0,
+                       x1,
+                       y0,
+                       y1,
+                       std::isfinite(sx) ? sx : 0,
+                       std::isfinite(sy) ? sy : 0,
+                       {},
+                       {},
+                       -1,
+                       depth});
+}
+
 void poligondef::register_triangle(std::int32_t t) {
     const front_triangle& tri = front[t];
-    double x0 = INFINITY, x1 = -INFINITY, y0 = INFINITY, y1 = -INFINITY;
-    for (std::int32_t c : tri.corner) {
-        x0 = std::min<double>(x0, xy[c].x);
-        x1 = std::max<double>(x1, xy[c].x);
-        y0 = std::min<double>(y0, xy[c].y);
-        y1 = std::max<double>(y1, xy[c].y);
-    }
-    const bucket_entry entry{static_cast<float>(x0),
-                             static_cast<float>(x1),
-                             static_cast<float>(y0),
-                             static_cast<float>(y1),
-                             t,
-                             {tri.corner[0], tri.corner[1], tri.corner[2]}};
+    const face_box entry = box_of(t);
+    const double x0 = entry.x0, x1 = entry.x1, y0 = entry.y0, y1 = entry.y1;
     const std::int32_t bx0 = clamped_index(x0 - min_x, bucket_width, bucket_size);
     const std::int32_t bx1 = clamped_index(x1 - min_x, bucket_width, bucket_size);
     const std::int32_t by0 = clamped_index(y0 - min_y, bucket_height, bucket_size);
@@ -461,12 +555,13 @@ void poligondef::register_triangle(std::int32_t t) {
     }
 }
 
-bool poligondef::edge_meets(const bucket_entry& entry, const bucket_node& b) const {
+bool poligondef::edge_meets(std::int32_t t, const bucket_node& b) const {
+    const std::int32_t* corner = front[t].corner;
     const double margin = 1e-9 * (bucket_width + bucket_height) * bucket_size;
     const double x0 = b.x0 - margin, x1 = b.x1 + margin, y0 = b.y0 - margin, y1 = b.y1 + margin;
     for (int j = 0; j < 3; ++j) {
-        const vector_2d& s0 = xy[entry.corner[j]];
-        const vector_2d& s1 = xy[entry.corner[j == 2 ? 0 : j + 1]];
+        const vector_2d& s0 = xy[corner[j]];
+        const vector_2d& s1 = xy[corner[j == 2 ? 0 : j + 1]];
         if (std::max<double>(s0.x, s1.x) < x0 || std::min<double>(s0.x, s1.x) > x1 ||
             std::max<double>(s0.y, s1.y) < y0 || std::min<double>(s0.y, s1.y) > y1)
             continue;
@@ -485,46 +580,49 @@ bool poligondef::edge_meets(const bucket_entry& entry, const bucket_node& b) con
     return false;
 }
 
-void poligondef::insert_entry(std::int32_t node, const bucket_entry& entry) {
+void poligondef::insert_entry(std::int32_t node, const face_box& box) {
     if (buckets[node].first_child >= 0) {
         for (std::int32_t k = 0; k < 16; ++k)
-            if (edge_meets(entry, buckets[buckets[node].first_child + k]))
-                insert_entry(buckets[node].first_child + k, entry);
+            if (edge_meets(box.t, buckets[buckets[node].first_child + k]))
+                insert_entry(buckets[node].first_child + k, box);
         return;
     }
     // Two edges of one face often pass the same bucket.
-    auto& list = buckets[node].entries;
-    if (!list.empty() && list.back().t == entry.t) return;
-    list.push_back(entry);
+    {
+        bucket_node& b = buckets[node];
+        if (!b.faces.empty() && b.faces.back() == box.t) return;
+        // Kept a multiple of 8 words long, so that boxes are read 8 at a time.
+        if (b.faces.size() % 8 == 0) b.bounds.resize(b.faces.size() + 8);
+        b.bounds[b.faces.size()] =
+            pack_steps(steps_below(box.x0, b.x0, b.scale_x), steps_above(box.x1, b.x0, b.scale_x),
+                       steps_below(box.y0, b.y0, b.scale_y), steps_above(box.y1, b.y0, b.scale_y));
+        b.faces.push_back(box.t);
+    }
     // Crowded points make crowded buckets; a full one splits in 4 x 4 so that
     // a crossing test still looks at a few triangles only.
     const bucket_node& b = buckets[node];
     // Splitting stops where the rectangle is as fine as 32-bit coordinates go.
     const double fine =
         1e-6 * (std::fabs(b.x0) + std::fabs(b.x1) + std::fabs(b.y0) + std::fabs(b.y1));
-    if (b.entries.size() <= 64 || b.depth >= 16 || !(b.x1 - b.x0 > fine) || !(b.y1 - b.y0 > fine))
+    if (b.faces.size() <= 64 || b.depth >= 16 || !(b.x1 - b.x0 > fine) || !(b.y1 - b.y0 > fine))
         return;
-    std::vector<bucket_entry> entries = std::move(buckets[node].entries);
-    buckets[node].entries = {};
+    const std::vector<std::int32_t> faces = std::move(buckets[node].faces);
+    buckets[node].faces = {};
+    buckets[node].bounds = {};
     const auto first = static_cast<std::int32_t>(buckets.size());
     const bucket_node parent = buckets[node];
     const double w = (parent.x1 - parent.x0) / 4, h = (parent.y1 - parent.y0) / 4;
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
-            buckets.push_back({parent.x0 + i * w,
-                               parent.x0 + (i + 1) * w,
-                               parent.y0 + j * h,
-                               parent.y0 + (j + 1) * h,
-                               {},
-                               -1,
-                               parent.depth + 1});
+            add_bucket(parent.x0 + i * w, parent.x0 + (i + 1) * w, parent.y0 + j * h,
+                       parent.y0 + (j + 1) * h, parent.depth + 1);
     buckets[node].first_child = first;
-    for (const bucket_entry& e : entries)
-        insert_entry(node, e);
+    for (std::int32_t t : faces)
+        insert_entry(node, box_of(t));
 }
 
 bool poligondef::triangle_crosses(const std::int32_t* corner, const vector_2d& a, double d1x,
-                                  double d1y) const {
+                                  double d1y, double tol) const {
     // Side of each corner against the segment's line; it is also the
     // numerator of the crossing parameter along the edge starting there.
     double side[3];
@@ -534,8 +632,7 @@ bool poligondef::triangle_crosses(const std::int32_t* corner, const vector_2d& a
         side[k] = d1x * wy - d1y * wx;
     }
     // An edge crosses the segment's line only between corners on opposite
-    // sides; the margin covers rounding of the products.
-    const double tol = 1e-12 * (std::fabs(d1x) + std::fabs(d1y)) * side_scale;
+    // sides; the margin tol covers rounding of the products.
     for (int j = 0; j < 3; ++j) {
         const int k = j == 2 ? 0 : j + 1;
         const double num_u = side[j];
@@ -566,61 +663,87 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
     const double margin = 1e-9 * (bucket_width + bucket_height) * bucket_size;
     struct segment {
         const vector_2d* a;
-        double dx, dy, x0, x1, y0, y1;
+        double dx, dy, x0, x1, y0, y1, tol;
     };
     auto make = [&](const vector_2d& a) {
         const double ax = a.x, ay = a.y, cx = c.x, cy = c.y;
+        const double dx = cx - ax, dy = cy - ay;
         return segment{&a,
-                       cx - ax,
-                       cy - ay,
+                       dx,
+                       dy,
                        std::min(ax, cx) - margin,
                        std::max(ax, cx) + margin,
                        std::min(ay, cy) - margin,
-                       std::max(ay, cy) + margin};
+                       std::max(ay, cy) + margin,
+                       1e-12 * (std::fabs(dx) + std::fabs(dy)) * side_scale};
     };
     const segment segs[2] = {make(p), make(q)};
     // A triangle sits in several buckets; a small set of the ones already
-    // tested keeps that local (no table per triangle to touch).
-    std::int32_t seen[2][64];
-    std::fill(&seen[0][0], &seen[0][0] + 128, -1);
+    // tested keeps that local (no table per triangle to touch). Its slots
+    // carry the call's number, so it needs no clearing.
+    if (++seen_generation == 0) {
+        std::fill(std::begin(seen_slots), std::end(seen_slots), 0);
+        seen_generation = 1;
+    }
+    const std::uint64_t generation = static_cast<std::uint64_t>(seen_generation) << 32;
     auto overlaps = [&](const bucket_node& b) {
         for (const segment& sg : segs)
             if (b.x0 <= sg.x1 && b.x1 >= sg.x0 && b.y0 <= sg.y1 && b.y1 >= sg.y0) return true;
         return false;
     };
     auto test_leaf = [&](const bucket_node& b) {
-        for (const bucket_entry& box : b.entries) {
-            for (const segment& sg : segs) {
-                if (box.x0 > sg.x1 || box.x1 < sg.x0 || box.y0 > sg.y1 || box.y1 < sg.y0) continue;
-                std::int32_t* set = seen[&sg - segs];
-                std::uint32_t slot = static_cast<std::uint32_t>(box.t) * 2654435761u >> 26;
+        std::uint64_t limit[2]; // the segments' bounds in the bucket's steps
+        for (int k = 0; k < 2; ++k)
+            limit[k] = pack_steps(
+                steps_above(segs[k].x1, b.x0, b.scale_x), steps_below(segs[k].x0, b.x0, b.scale_x),
+                steps_above(segs[k].y1, b.y0, b.scale_y), steps_below(segs[k].y0, b.y0, b.scale_y));
+        const auto size = static_cast<std::int32_t>(b.faces.size());
+        for (std::int32_t chunk = 0; chunk < size; chunk += 64) {
+            // The boxes are tested without branches; most meet neither segment.
+            std::uint64_t meets[2];
+            meeting(b.bounds.data() + chunk, std::min(64, size - chunk), limit, meets);
+            for (std::uint64_t left = meets[0] | meets[1]; left != 0; left &= left - 1) {
+                const int k = std::countr_zero(left);
+                const std::int32_t t = b.faces[chunk + k];
+                // The box is the same in every bucket, so a triangle seen once
+                // has been tested against both segments already.
+                const std::uint64_t key = generation | static_cast<std::uint32_t>(t);
+                std::uint32_t slot = static_cast<std::uint32_t>(t) * 2654435761u >> 26;
                 bool done = false;
                 for (int probe = 0; probe < 64; ++probe, slot = (slot + 1) & 63) {
-                    if (set[slot] == box.t) {
+                    if (seen_slots[slot] == key) {
                         done = true;
                         break;
                     }
-                    if (set[slot] < 0) {
-                        set[slot] = box.t;
+                    if (seen_slots[slot] < generation) {
+                        seen_slots[slot] = key;
                         break;
                     }
                 }
                 // A full set only means a triangle may be tested twice.
                 if (done) continue;
-                if (triangle_crosses(box.corner, *sg.a, sg.dx, sg.dy)) return true;
+                const std::int32_t* corner = front[t].corner;
+                if ((meets[0] >> k & 1) &&
+                    triangle_crosses(corner, *segs[0].a, segs[0].dx, segs[0].dy, segs[0].tol))
+                    return true;
+                if ((meets[1] >> k & 1) &&
+                    triangle_crosses(corner, *segs[1].a, segs[1].dx, segs[1].dy, segs[1].tol))
+                    return true;
             }
         }
         return false;
     };
     std::vector<std::int32_t>& stack = node_stack;
+    std::int32_t first_leaf = -1; // looked at first, skipped after
     auto test_node = [&](std::int32_t root) {
-        if (buckets[root].first_child < 0) return test_leaf(buckets[root]);
+        if (buckets[root].first_child < 0) return root != first_leaf && test_leaf(buckets[root]);
         stack.assign(1, root);
         while (!stack.empty()) {
-            const bucket_node& b = buckets[stack.back()];
+            const std::int32_t index = stack.back();
+            const bucket_node& b = buckets[index];
             stack.pop_back();
             if (b.first_child < 0) {
-                if (test_leaf(b)) return true;
+                if (index != first_leaf && test_leaf(b)) return true;
                 continue;
             }
             for (std::int32_t k = 15; k >= 0; --k)
@@ -642,7 +765,8 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
             const std::int32_t j = clamped_index(c.y - b.y0, (b.y1 - b.y0) / 4, 4);
             node = b.first_child + i * 4 + j;
         }
-        if (test_node(node)) return false;
+        if (test_leaf(buckets[node])) return false;
+        first_leaf = node;
     }
     // A crossing point lies on a segment and in the triangle's bounds, so
     // only buckets under the segments (with a margin for rounding) matter.
@@ -699,15 +823,11 @@ void poligondef::grow() {
     buckets.clear();
     for (std::int32_t col = 0; col < bucket_size; ++col)
         for (std::int32_t row = 0; row < bucket_size; ++row)
-            buckets.push_back({min_x + col * bucket_width,
-                               min_x + (col + 1) * bucket_width,
-                               min_y + row * bucket_height,
-                               min_y + (row + 1) * bucket_height,
-                               {},
-                               -1,
-                               0});
-    edge_to.assign(static_cast<size_t>(point_count) * edge_row, -1);
-    edge_uses.assign(static_cast<size_t>(point_count) * edge_row, 0);
+            add_bucket(min_x + col * bucket_width, min_x + (col + 1) * bucket_width,
+                       min_y + row * bucket_height, min_y + (row + 1) * bucket_height, 0);
+    edge_slots empty_row{};
+    std::fill(std::begin(empty_row.to), std::end(empty_row.to), -1);
+    edge_rows.assign(static_cast<size_t>(point_count), empty_row);
     // The seed was built before ranks existed.
     for (std::int32_t& corner : front[0].corner)
         corner = seed[corner];
@@ -727,8 +847,7 @@ void poligondef::grow() {
         }
     }
     buckets = {};
-    edge_to = {};
-    edge_uses = {};
+    edge_rows = {};
     edge_overflow = {};
 }
 
@@ -798,8 +917,21 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
             offer_node(tree_of_cell(cell), cell_order);
             return;
         }
-        for (std::int32_t id = cell_start[cell], end = cell_start[cell + 1]; id < end; ++id)
-            offer_point(id, cell_order);
+        // Without branches: about half of the points lie on the inner side,
+        // which a branch would guess wrong half of the time.
+        queued* out = scan_buffer.data();
+        const vector_2d* pts = xy.data();
+        const double limit = best_distance;
+        const std::uint64_t key = static_cast<std::uint64_t>(cell_order) << 32;
+        std::int32_t kept = 0;
+        for (std::int32_t id = cell_start[cell], end = cell_start[cell + 1]; id < end; ++id) {
+            const double cx = pts[id].x, cy = pts[id].y;
+            const double dx = cx - mx, dy = cy - my;
+            const double d = std::sqrt(dx * dx + dy * dy);
+            out[kept] = {d, key | static_cast<std::uint32_t>(id), id};
+            kept += (ax * (cy - py) - ay * (cx - px) > 0) & (d < limit);
+        }
+        round_candidates.insert(round_candidates.end(), out, out + kept);
     };
     auto try_candidate = [&](const queued& c) {
         if (!segments_free(p, q, xy[c.index])) return false;
@@ -900,10 +1032,10 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
             }
         };
         auto scan_column = [&](std::int32_t col, std::int32_t row_lo, std::int32_t row_hi) {
-            if (row_lo > row_hi ||
-                cell_start[col * n + row_hi + 1] == cell_start[col * n + row_lo])
+            if (row_lo > row_hi || cell_start[col * n + row_hi + 1] == cell_start[col * n + row_lo])
                 return;
-            for (std::int32_t row = row_lo; row <= row_hi; ++row) scan_cell(col, row);
+            for (std::int32_t row = row_lo; row <= row_hi; ++row)
+                scan_cell(col, row);
         };
         if (r0 - 1 >= std::max(0, rr0)) scan_row(r0 - 1);
         if (r1 + 1 <= std::min(n - 1, rr1)) scan_row(r1 + 1);

@@ -43,15 +43,20 @@ class poligondef {
         std::int32_t first_child, child_count;
         bool same_xy; // every point at one place
     };
-    struct bucket_entry {
-        float x0, x1, y0, y1; // bounds of the triangle
+    // A triangle and its bounds, as it is handed to the buckets.
+    struct face_box {
+        float x0, x1, y0, y1;
         std::int32_t t;
-        std::int32_t corner[3]; // kept here so the test touches no other table
     };
     // A bucket covers a rectangle; a crowded one splits into 16 children.
+    // A leaf lists its triangles with their bounds in steps of 1/65535 of the
+    // rectangle (lower bounds rounded down, upper up, both clamped to it),
+    // packed by pack_steps: small, and tested two at a time.
     struct bucket_node {
         double x0, x1, y0, y1;
-        std::vector<bucket_entry> entries; // a leaf's triangles
+        double scale_x, scale_y;           // steps per unit
+        std::vector<std::uint64_t> bounds; // a leaf's triangles: packed bounds
+        std::vector<std::int32_t> faces;   // and the triangles
         std::int32_t first_child;          // -1 for a leaf
         std::int32_t depth;
     };
@@ -64,11 +69,13 @@ class poligondef {
     void close_shared_edges(std::int32_t i);
     std::int32_t find_third_point(std::int32_t from, std::int32_t to);
     bool segments_free(const vector_2d& p, const vector_2d& q, const vector_2d& c);
-    bool triangle_crosses(const std::int32_t* corner, const vector_2d& a, double d1x,
-                          double d1y) const;
+    bool triangle_crosses(const std::int32_t* corner, const vector_2d& a, double d1x, double d1y,
+                          double tol) const;
     void register_triangle(std::int32_t t);
-    void insert_entry(std::int32_t node, const bucket_entry& entry);
-    bool edge_meets(const bucket_entry& entry, const bucket_node& bucket) const;
+    face_box box_of(std::int32_t t) const;
+    void add_bucket(double x0, double x1, double y0, double y1, std::int32_t depth);
+    void insert_entry(std::int32_t node, const face_box& box);
+    bool edge_meets(std::int32_t t, const bucket_node& bucket) const;
     void outside_region(const vector_2d& p, const vector_2d& q, std::int32_t& c0, std::int32_t& c1,
                         std::int32_t& r0, std::int32_t& r1) const;
     static bool bounds_may_be_outside(const float* bounds, const vector_2d& p, double ax, double ay,
@@ -78,7 +85,8 @@ class poligondef {
 
     // How many built triangles hold the undirected edge a-b.
     void count_edge(std::int32_t a, std::int32_t b);
-    std::uint8_t edge_use(std::int32_t a, std::int32_t b) const;
+    std::uint8_t edge_use(std::int32_t a, std::int32_t b);
+    std::uint8_t* edge_slot(std::int32_t a, std::int32_t b, bool add);
 
     std::int32_t point_count;
     const gl_points_& points;
@@ -96,7 +104,7 @@ class poligondef {
     static constexpr std::int32_t row_block = 32;
     std::int32_t row_block_count = 1;
     std::vector<std::int32_t> row_blocks; // per row and run of row_block columns: non-empty cells
-    std::vector<float> cell_bounds; // min x, max x, min y, max y, at each cell's first rank
+    std::vector<float> cell_bounds;       // min x, max x, min y, max y, at each cell's first rank
     // Cells with more points than this are searched through a point tree.
     static constexpr std::int32_t crowded_cell = 64;
     std::unordered_map<std::int32_t, std::int32_t> cell_trees; // cell -> root node
@@ -109,14 +117,22 @@ class poligondef {
     double bucket_width = 0, bucket_height = 0;
     std::vector<bucket_node> buckets; // the top grid first, col * bucket_size + row
     std::vector<std::int32_t> node_stack;
+    std::uint64_t seen_slots[64] = {}; // triangles tested in one call: call number, triangle
+    std::uint32_t seen_generation = 0;
 
-    static constexpr int edge_row = 8;
-    std::vector<std::int32_t> edge_to; // edge_row slots per lower point: the other point or -1
-    std::vector<std::uint8_t> edge_uses;
+    // Edges of a point: the other point (or -1) and how many built triangles
+    // hold the edge; one row fills half a cache line.
+    static constexpr int edge_row = 6;
+    struct alignas(32) edge_slots {
+        std::int32_t to[edge_row];
+        std::uint8_t uses[edge_row];
+    };
+    std::vector<edge_slots> edge_rows;
     std::unordered_map<std::uint64_t, std::uint8_t> edge_overflow;
 
-    std::vector<vector_2d> hull;                       // counter-clockwise
-    std::vector<queued> round_candidates, round_nodes; // heaps of one round
+    std::vector<vector_2d> hull;                                         // counter-clockwise
+    std::vector<queued> round_candidates, round_nodes;                   // heaps of one round
+    std::vector<queued> scan_buffer = std::vector<queued>(crowded_cell); // one cell's points
 };
 
 } // namespace tessaline
