@@ -320,17 +320,11 @@ void TFFiles::open_file(const QString& path) {
     const std::string file = path.toStdString();
     std::int32_t book = -1;
     {
-        reader_busy_ = true;
+        const reader_busy_scope busy_reader(*this);
         busy_work busy(this);
-        try {
-            busy.run(tr("Reading %1 ...").arg(path), [&] {
-                book = source_kind == 1 ? clc_reader->open_book(file) : xls_reader->open_book(file);
-            });
-        } catch (...) {
-            reader_busy_ = false;
-            throw;
-        }
-        reader_busy_ = false;
+        busy.run(tr("Reading %1 ...").arg(path), [&] {
+            book = source_kind == 1 ? clc_reader->open_book(file) : xls_reader->open_book(file);
+        });
     }
     book_index = book;
     tab_change_running_ = true;

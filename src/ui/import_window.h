@@ -127,6 +127,11 @@ class TFFiles : public QDialog {
     bool tab_change_running_ = false;
     // Whether the reader is busy in a worker: the grid then draws nothing.
     bool reader_busy_ = false;
+    struct reader_busy_scope {
+        explicit reader_busy_scope(TFFiles& w) : window(w) { window.reader_busy_ = true; }
+        ~reader_busy_scope() { window.reader_busy_ = false; }
+        TFFiles& window;
+    };
 };
 
 } // namespace tessaline

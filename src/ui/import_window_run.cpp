@@ -23,25 +23,19 @@ void TFFiles::run_import() {
     main_.imported_points.clear();
     import_result result;
     auto built = std::make_unique<Datafield>();
-    reader_busy_ = true;
     {
+        const reader_busy_scope busy_reader(*this);
         busy_work busy(this);
-        try {
-            busy.run(tr("Reading rows..."), [&] {
-                if (source_kind == 1 && clc_reader)
-                    result = tessaline::run_import(*clc_reader, book_index, choice);
-                else if (source_kind == 0 && xls_reader)
-                    result = tessaline::run_import(*xls_reader, book_index, choice);
-            });
-            main_.imported_points = std::move(result.points);
-            busy.run(tr("Building the graph of %L1 points...").arg(main_.imported_points.size()),
-                     [&] { built->load_points(main_.imported_points); });
-        } catch (...) {
-            reader_busy_ = false;
-            throw;
-        }
+        busy.run(tr("Reading rows..."), [&] {
+            if (source_kind == 1 && clc_reader)
+                result = tessaline::run_import(*clc_reader, book_index, choice);
+            else if (source_kind == 0 && xls_reader)
+                result = tessaline::run_import(*xls_reader, book_index, choice);
+        });
+        main_.imported_points = std::move(result.points);
+        busy.run(tr("Building the graph of %L1 points...").arg(main_.imported_points.size()),
+                 [&] { built->load_points(main_.imported_points); });
     }
-    reader_busy_ = false;
     main_.show_imported_graph(std::move(*built), result.captions);
 }
 
