@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <system_error>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -857,7 +858,11 @@ void poligondef::grow() {
         working.store(0, std::memory_order_relaxed);
         helper_stop.store(false, std::memory_order_relaxed);
         helper_wake.store(0, std::memory_order_relaxed);
-        helper_thread = std::thread([this] { plan_ahead(); });
+        try {
+            helper_thread = std::thread([this] { plan_ahead(); });
+        } catch (const std::system_error&) {
+            plan_slots = {}; // no thread to be had: the builder works alone
+        }
     }
     for (size_t i = 0; i < front.size(); ++i) {
         const plan_slot* slot = nullptr;
