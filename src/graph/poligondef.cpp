@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <system_error>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -147,6 +148,10 @@ poligondef::poligondef(std::int32_t point_count_, const gl_points_& points_, flo
     far_distance = std::sqrt(w * w + h * h) + 1000;
 }
 
+poligondef::~poligondef() {
+    stop_helper();
+}
+
 void poligondef::run() {
     if (seed_triangle()) grow();
 }
@@ -199,12 +204,17 @@ void poligondef::add_triangle(std::int32_t a, std::int32_t b, std::int32_t c) {
     const double o = (static_cast<double>(pb.x) - pa.x) * (static_cast<double>(pa.y) - pc.y) -
                      (static_cast<double>(pb.y) - pa.y) * (static_cast<double>(pa.x) - pc.x);
     if (!(o >= 0)) std::swap(b, c);
-    front.push_back({{a, b, c}, 7});
+    // The helper reads the front in place, so it stops before the front moves.
+    if (helper_thread.joinable() && front.size() == front.capacity()) stop_helper();
+    front.push_back({{a, b, c}, 7, 0});
     if (buckets.empty()) return; // the seed, indexed once the grid exists
-    count_edge(a, b);
-    count_edge(b, c);
-    count_edge(c, a);
+    const bool single_ab = count_edge(a, b) == 1;
+    const bool single_bc = count_edge(b, c) == 1;
+    const bool single_ca = count_edge(c, a) == 1;
+    front.back().single = static_cast<std::uint8_t>(single_ab | single_bc << 1 | single_ca << 2);
     register_triangle(static_cast<std::int32_t>(front.size()) - 1);
+    if (helper_thread.joinable())
+        published.store(static_cast<std::int32_t>(front.size()), std::memory_order_release);
 }
 
 // ---- edge counts -----------------------------------------------------------
@@ -233,9 +243,10 @@ std::uint8_t* poligondef::edge_slot(std::int32_t a, std::int32_t b, bool add) {
     return it == edge_overflow.end() ? nullptr : &it->second;
 }
 
-void poligondef::count_edge(std::int32_t a, std::int32_t b) {
+std::uint8_t poligondef::count_edge(std::int32_t a, std::int32_t b) {
     std::uint8_t& uses = *edge_slot(a, b, true);
     if (uses < 255) ++uses;
+    return uses;
 }
 
 std::uint8_t poligondef::edge_use(std::int32_t a, std::int32_t b) {
@@ -837,15 +848,46 @@ void poligondef::grow() {
     count_edge(c[2], c[0]);
     register_triangle(0);
 
+    if (point_count >= helper_threshold && std::thread::hardware_concurrency() > 1) {
+        // A planar set of triangles over n points has fewer than 2n of them;
+        // the helper stops should the front still have to grow.
+        front.reserve(2 * static_cast<size_t>(point_count) + 8);
+        published_front = front.data();
+        plan_slots = std::make_unique<plan_slot[]>(plan_window);
+        published.store(static_cast<std::int32_t>(front.size()), std::memory_order_relaxed);
+        working.store(0, std::memory_order_relaxed);
+        helper_stop.store(false, std::memory_order_relaxed);
+        helper_wake.store(0, std::memory_order_relaxed);
+        try {
+            helper_thread = std::thread([this] { plan_ahead(); });
+        } catch (const std::system_error&) {
+            plan_slots = {}; // no thread to be had: the builder works alone
+        }
+    }
     for (size_t i = 0; i < front.size(); ++i) {
+        const plan_slot* slot = nullptr;
+        if (helper_thread.joinable()) {
+            const auto at = static_cast<std::int32_t>(i);
+            working.store(at, std::memory_order_release);
+            // A waiting helper is woken now and then; it keeps far enough
+            // ahead that this is rare.
+            if (at % 64 == 0) wake_helper();
+            const plan_slot& s = plan_slots[at % plan_window];
+            if (s.triangle.load(std::memory_order_acquire) == at) slot = &s;
+        }
         close_shared_edges(static_cast<std::int32_t>(i));
         for (int j = 0; j < 3; ++j) {
             if (!(front[i].open >> j & 1)) continue;
             const std::int32_t from = front[i].corner[j], to = front[i].corner[(j + 1) % 3];
-            const std::int32_t k = find_third_point(from, to);
+            std::int32_t k = -2;
+            if (slot && slot->edges[j].usable) k = third_point_of_plan(from, to, slot->edges[j]);
+            if (k == -2) k = find_third_point(from, to);
+            tested_count = 0;
             if (k >= 0) add_triangle(to, from, k);
         }
     }
+    stop_helper();
+    plan_slots = {};
     buckets = {};
     edge_rows = {};
     edge_overflow = {};
@@ -934,6 +976,15 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
         round_candidates.insert(round_candidates.end(), out, out + kept);
     };
     auto try_candidate = [&](const queued& c) {
+        // A plan that fell short has tested some points already; the mesh
+        // has not changed since.
+        for (std::int32_t k = 0; k < tested_count; ++k)
+            if (tested[k].index == c.index) {
+                if (!tested[k].free) return false;
+                best = c.index;
+                best_distance = c.distance;
+                return true;
+            }
         if (!segments_free(p, q, xy[c.index])) return false;
         best = c.index;
         best_distance = c.distance;
@@ -1049,6 +1100,232 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
         settle_round();
         if (best_distance <= clearance()) return best;
     }
+}
+
+// ---- planning ahead ----------------------------------------------------------
+
+void poligondef::wake_helper() {
+    helper_wake.fetch_add(1, std::memory_order_release);
+    helper_wake.notify_one();
+}
+
+void poligondef::stop_helper() {
+    if (!helper_thread.joinable()) return;
+    helper_stop.store(true, std::memory_order_release);
+    wake_helper();
+    helper_thread.join();
+}
+
+void poligondef::plan_ahead() {
+    std::int32_t t = 1; // the seed's edges are not planned
+    std::int32_t known = 0;
+    while (true) {
+        // Read before the state it waits on, so that no wake-up is missed.
+        const std::uint32_t signal = helper_wake.load(std::memory_order_acquire);
+        if (helper_stop.load(std::memory_order_acquire)) return;
+        const std::int32_t at = working.load(std::memory_order_acquire);
+        if (t <= at) t = at + 1; // the builder is past these already
+        if (t >= known) known = published.load(std::memory_order_acquire);
+        if (t - at >= plan_window || t >= known) {
+            helper_wake.wait(signal, std::memory_order_acquire);
+            continue;
+        }
+        plan_slot& slot = plan_slots[t % plan_window];
+        const front_triangle& tri = published_front[t];
+        for (int j = 0; j < 3; ++j) {
+            if (tri.single >> j & 1)
+                plan_edge(tri.corner[j], tri.corner[j == 2 ? 0 : j + 1], slot.edges[j]);
+            else
+                slot.edges[j].usable = false;
+        }
+        slot.triangle.store(t, std::memory_order_release);
+        ++t;
+    }
+}
+
+void poligondef::plan_edge(std::int32_t from, std::int32_t to, edge_plan& plan) const {
+    // The same rings, clearances and handout order as find_third_point, but
+    // without the crossing test. A round keeps its nearest few below a cap:
+    // the third nearest point found before it, which is as far as the
+    // builder is expected to go. Rounds go on until that point would end the
+    // search.
+    plan.usable = false;
+    plan.exhausted = false;
+    plan.round_count = 0;
+    const vector_2d& p = xy[from];
+    const vector_2d& q = xy[to];
+    const double mx = p.x + (static_cast<double>(q.x) - p.x) / 2;
+    const double my = p.y + (static_cast<double>(q.y) - p.y) / 2;
+    const double ax = static_cast<double>(q.x) - p.x, ay = static_cast<double>(q.y) - p.y;
+    const double span = (static_cast<double>(max_x) - min_x) + (static_cast<double>(max_y) - min_y);
+    const double tol = 1e-12 * (std::fabs(ax) + std::fabs(ay)) * span;
+    const std::int32_t n = grid_size;
+    auto [start_col, start_row] = grid_cell_of(mx, my, min_x, min_y, cell_width, cell_height, n);
+    std::int32_t c0 = start_col, c1 = start_col, r0 = start_row, r1 = start_row;
+    std::int32_t rc0 = 0, rc1 = n - 1, rr0 = 0, rr1 = n - 1;
+
+    constexpr int expected_rank = 3;
+    double nearest[expected_rank]; // ascending, over the rounds so far
+    std::fill(std::begin(nearest), std::end(nearest), far_distance);
+    double cap = far_distance;
+    // The round's nearest candidates in test order, one more than kept, and
+    // the distance a candidate must be below to enter.
+    queued top[planned_per_round + 1];
+    int top_count = 0;
+    double limit = cap;
+    // Above this squared distance the distance itself is no lower than the
+    // limit: the margin is far wider than the rounding of either.
+    double limit_squared = limit * limit * (1 + 1e-10);
+    bool crowded = false;
+    std::uint32_t order = 0;
+    const double px = p.x, py = p.y;
+    auto near_bounds = [&](const float* b) {
+        const double gx = std::max({b[0] - mx, mx - b[1], 0.0});
+        const double gy = std::max({b[2] - my, my - b[3], 0.0});
+        return std::sqrt(gx * gx + gy * gy) * (1 - 1e-12);
+    };
+    auto scan_cell = [&](std::int32_t col, std::int32_t row) {
+        const std::int32_t cell = col * n + row;
+        const std::uint32_t cell_order = order++;
+        const std::int32_t begin = cell_start[cell], end = cell_start[cell + 1];
+        if (begin == end) return;
+        const float* b = &cell_bounds[static_cast<size_t>(begin) * 4];
+        if (!bounds_may_be_outside(b, p, ax, ay, tol)) return;
+        if (!(near_bounds(b) < limit)) return;
+        if (end - begin > crowded_cell) {
+            crowded = true;
+            return;
+        }
+        const std::uint64_t key = static_cast<std::uint64_t>(cell_order) << 32;
+        for (std::int32_t id = begin; id < end; ++id) {
+            const double cx = xy[id].x, cy = xy[id].y;
+            const double dx = cx - mx, dy = cy - my;
+            const double squared = dx * dx + dy * dy;
+            if (!((ax * (cy - py) - ay * (cx - px) > 0) & (squared <= limit_squared))) continue;
+            const double d = std::sqrt(squared);
+            if (!(d < limit)) continue;
+            // Later points come later in test order, so they go after equal
+            // distances.
+            int k = top_count <= planned_per_round ? top_count++ : planned_per_round;
+            for (; k > 0 && top[k - 1].distance > d; --k)
+                top[k] = top[k - 1];
+            top[k] = {d, key | static_cast<std::uint32_t>(id), id};
+            if (top_count > planned_per_round) {
+                limit = top[planned_per_round].distance;
+                limit_squared = limit * limit * (1 + 1e-10);
+            }
+        }
+    };
+    auto clearance = [&]() {
+        return grid_area_clearance(mx, my, c0, c1, r0, r1, n, max_x, min_x, max_y, min_y,
+                                   cell_width, cell_height);
+    };
+    // Closes a round; true when a search whose nearest free point is the
+    // expected one would stop here.
+    auto end_round = [&](int r) {
+        const int kept = std::min(top_count, planned_per_round);
+        const std::int32_t at = r == 0 ? 0 : plan.rounds[r - 1].end;
+        for (int k = 0; k < kept; ++k) {
+            plan.candidates[at + k] = {top[k].distance, top[k].index};
+            double d = top[k].distance;
+            for (double& slot : nearest)
+                if (d < slot) std::swap(d, slot);
+        }
+        const double cl = clearance();
+        plan.rounds[r] = {cl, top_count > kept ? top[kept].distance : cap, at + kept};
+        plan.round_count = static_cast<std::int8_t>(r + 1);
+        top_count = 0;
+        order = 0;
+        cap = nearest[expected_rank - 1];
+        limit = cap;
+        limit_squared = limit * limit * (1 + 1e-10);
+        return r == 0 ? !(cap > cl) : cap <= cl;
+    };
+
+    scan_cell(start_col, start_row);
+    if (crowded) return;
+    if (end_round(0)) {
+        plan.usable = true;
+        return;
+    }
+    for (int r = 1; r < max_planned_rounds; ++r) {
+        if (c0 == 0 && r0 == 0 && c1 == n - 1 && r1 == n - 1) {
+            plan.exhausted = true;
+            break;
+        }
+        if (r == 3) outside_region(p, q, rc0, rc1, rr0, rr1);
+        if (r >= 3 && (rc0 > rc1 || (c0 <= rc0 && c1 >= rc1 && r0 <= rr0 && r1 >= rr1))) {
+            plan.exhausted = true;
+            break;
+        }
+        const std::int32_t col_lo = std::max({c0 - 1, 0, rc0}),
+                           col_hi = std::min({c1 + 1, n - 1, rc1});
+        auto scan_row = [&](std::int32_t row) {
+            for (std::int32_t col = col_lo; col <= col_hi;) {
+                if (row_blocks[static_cast<size_t>(row) * row_block_count + col / row_block] == 0) {
+                    col = (col / row_block + 1) * row_block;
+                    continue;
+                }
+                scan_cell(col, row);
+                ++col;
+            }
+        };
+        auto scan_column = [&](std::int32_t col, std::int32_t row_lo, std::int32_t row_hi) {
+            if (row_lo > row_hi || cell_start[col * n + row_hi + 1] == cell_start[col * n + row_lo])
+                return;
+            for (std::int32_t row = row_lo; row <= row_hi; ++row)
+                scan_cell(col, row);
+        };
+        if (r0 - 1 >= std::max(0, rr0)) scan_row(r0 - 1);
+        if (r1 + 1 <= std::min(n - 1, rr1)) scan_row(r1 + 1);
+        const std::int32_t row_lo = std::max(r0, rr0), row_hi = std::min(r1, rr1);
+        if (c0 - 1 >= std::max(0, rc0)) scan_column(c0 - 1, row_lo, row_hi);
+        if (c1 + 1 <= std::min(n - 1, rc1)) scan_column(c1 + 1, row_lo, row_hi);
+        c0 = std::max(c0 - 1, 0);
+        r0 = std::max(r0 - 1, 0);
+        c1 = std::min(c1 + 1, n - 1);
+        r1 = std::min(r1 + 1, n - 1);
+        if (crowded) return;
+        if (end_round(r)) break;
+    }
+    plan.usable = true;
+}
+
+std::int32_t poligondef::third_point_of_plan(std::int32_t from, std::int32_t to,
+                                             const edge_plan& plan) {
+    // find_third_point's decisions, taken on the planned rounds.
+    const vector_2d& p = xy[from];
+    const vector_2d& q = xy[to];
+    std::int32_t best = -1;
+    double best_distance = far_distance;
+    std::int32_t k = 0;
+    tested_count = 0;
+    for (int r = 0; r < plan.round_count; ++r) {
+        const planned_round& round = plan.rounds[r];
+        bool settled = false;
+        for (; k < round.end; ++k) {
+            const planned_candidate& c = plan.candidates[k];
+            if (!(c.distance < best_distance)) {
+                settled = true;
+                break;
+            }
+            const bool free = segments_free(p, q, xy[c.index]);
+            tested[tested_count++] = {c.index, free};
+            if (free) {
+                best = c.index;
+                best_distance = c.distance;
+                settled = true;
+                break;
+            }
+        }
+        // The candidates left out matter only when every planned one is
+        // blocked and they may be nearer than the best so far.
+        if (!settled && best_distance > round.cap) return -2;
+        k = round.end;
+        if (r == 0 ? !(best_distance > round.clearance) : best_distance <= round.clearance)
+            return best;
+    }
+    return plan.exhausted ? best : -2;
 }
 
 } // namespace tessaline

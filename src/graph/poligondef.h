@@ -6,11 +6,18 @@
 // triangles, a hash of built edges, the convex hull) keep every query local,
 // so the cost stays near linear; the result is the same as scanning every
 // built triangle for every candidate.
+//
+// Which points an edge's search looks at, and in what order, does not depend
+// on the faces built so far; a helper thread works that out for queued edges
+// ahead of time, and the building thread only runs the crossing tests on it.
 #pragma once
 
 #include "declaration.h"
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -20,13 +27,20 @@ class poligondef {
   public:
     poligondef(std::int32_t point_count, const gl_points_& points, float max_x, float min_x,
                float max_y, float min_y);
+    ~poligondef();
+    poligondef(const poligondef&) = delete;
+    poligondef& operator=(const poligondef&) = delete;
     void run();
     triangles get_triangles() const;
+    // From how many points on a helper thread works ahead (when the machine
+    // has a second core); the result is the same either way.
+    void set_helper_threshold(std::int32_t points) { helper_threshold = points; }
 
   private:
     struct front_triangle {
         std::int32_t corner[3];
-        std::uint8_t open; // bit j: edge j (corner j -> corner j+1) not yet shared
+        std::uint8_t open;   // bit j: edge j (corner j -> corner j+1) not yet shared
+        std::uint8_t single; // edges held by this triangle alone when it was added
     };
     // A candidate point or a node of a crowded cell's point tree, queued by
     // distance from the edge's midpoint.
@@ -61,6 +75,32 @@ class poligondef {
         std::int32_t depth;
     };
 
+    // An edge's candidates as the helper found them, round by round: the
+    // nearest few of a round in the order the search tests them. Those left
+    // out are no nearer than the round's cap.
+    struct planned_candidate {
+        double distance;
+        std::int32_t index;
+    };
+    static constexpr int max_planned_rounds = 6;
+    static constexpr int planned_per_round = 4;
+    struct planned_round {
+        double clearance; // no point nearer than this is left outside the searched cells
+        double cap;
+        std::int32_t end; // past the round's last candidate
+    };
+    struct edge_plan {
+        bool usable;    // false: the search met a crowded cell, or the edge is not planned
+        bool exhausted; // after the last round every cell that can add a candidate was searched
+        std::int8_t round_count;
+        planned_round rounds[max_planned_rounds];
+        planned_candidate candidates[max_planned_rounds * planned_per_round];
+    };
+    struct alignas(64) plan_slot {
+        std::atomic<std::int32_t> triangle{-1}; // whose edges are planned, once complete
+        edge_plan edges[3];
+    };
+
     bool seed_triangle();
     void add_triangle(std::int32_t a, std::int32_t b, std::int32_t c);
     void grow();
@@ -68,6 +108,15 @@ class poligondef {
     void build_hull();
     void close_shared_edges(std::int32_t i);
     std::int32_t find_third_point(std::int32_t from, std::int32_t to);
+    // The helper's side: plan every single edge of the triangles the builder
+    // has queued, as long as it is not too far ahead.
+    void plan_ahead();
+    void wake_helper();
+    void stop_helper();
+    void plan_edge(std::int32_t from, std::int32_t to, edge_plan& plan) const;
+    // The builder's side: the nearest free point from a plan, or -2 where the
+    // plan does not reach as far as the search has to go.
+    std::int32_t third_point_of_plan(std::int32_t from, std::int32_t to, const edge_plan& plan);
     bool segments_free(const vector_2d& p, const vector_2d& q, const vector_2d& c);
     bool triangle_crosses(const std::int32_t* corner, const vector_2d& a, double d1x, double d1y,
                           double tol) const;
@@ -84,10 +133,11 @@ class poligondef {
     std::int32_t build_point_node(std::int32_t begin, std::int32_t end, int depth);
 
     // How many built triangles hold the undirected edge a-b.
-    void count_edge(std::int32_t a, std::int32_t b);
+    std::uint8_t count_edge(std::int32_t a, std::int32_t b); // the count after
     std::uint8_t edge_use(std::int32_t a, std::int32_t b);
     std::uint8_t* edge_slot(std::int32_t a, std::int32_t b, bool add);
 
+    std::int32_t helper_threshold = 50000;
     std::int32_t point_count;
     const gl_points_& points;
     float max_x, min_x, max_y, min_y;
@@ -133,6 +183,25 @@ class poligondef {
     std::vector<vector_2d> hull;                                         // counter-clockwise
     std::vector<queued> round_candidates, round_nodes;                   // heaps of one round
     std::vector<queued> scan_buffer = std::vector<queued>(crowded_cell); // one cell's points
+
+    // Shared with the helper. It plans triangles below published and less
+    // than plan_window past working (the triangle being built on), whose slot
+    // the builder may still read.
+    static constexpr std::int32_t plan_window = 2048;
+    std::unique_ptr<plan_slot[]> plan_slots;
+    // Points a plan tested before it fell short, for the search that follows.
+    struct tested_point {
+        std::int32_t index;
+        bool free;
+    };
+    tested_point tested[max_planned_rounds * planned_per_round];
+    std::int32_t tested_count = 0;
+    std::thread helper_thread;
+    const front_triangle* published_front = nullptr; // front's storage, never moved meanwhile
+    alignas(64) std::atomic<std::int32_t> published{0};
+    alignas(64) std::atomic<std::int32_t> working{0};
+    alignas(64) std::atomic<bool> helper_stop{false};
+    std::atomic<std::uint32_t> helper_wake{0}; // changed whenever the helper may go on
 };
 
 } // namespace tessaline

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <random>
 
 using namespace tessaline;
@@ -28,18 +29,32 @@ extent extent_of(const gl_points_& pts) {
     return e;
 }
 
-void expect_same_faces(const gl_points_& pts, const std::string& what) {
-    if (pts.empty()) return;
+constexpr std::int32_t no_helper = std::numeric_limits<std::int32_t>::max();
+
+triangles build_fast(const gl_points_& pts, std::int32_t helper_threshold) {
     const extent e = extent_of(pts);
-    const auto n = static_cast<std::int32_t>(pts.size());
-    poligondef fast(n, pts, e.max_x, e.min_x, e.max_y, e.min_y);
+    poligondef fast(static_cast<std::int32_t>(pts.size()), pts, e.max_x, e.min_x, e.max_y, e.min_y);
+    fast.set_helper_threshold(helper_threshold);
     fast.run();
-    reference::poligondef slow(n, pts, e.max_x, e.min_x, e.max_y, e.min_y);
-    slow.run();
-    const triangles a = fast.get_triangles(), b = slow.get_triangles();
+    return fast.get_triangles();
+}
+
+void expect_equal(const triangles& a, const triangles& b, const std::string& what) {
     ASSERT_EQ(a.size(), b.size()) << what;
     for (size_t i = 0; i < a.size(); ++i)
         ASSERT_EQ(a[i], b[i]) << what << ": face " << i << " of " << a.size();
+}
+
+// Both with and without the helper thread, whatever the size.
+void expect_same_faces(const gl_points_& pts, const std::string& what) {
+    if (pts.empty()) return;
+    const extent e = extent_of(pts);
+    reference::poligondef slow(static_cast<std::int32_t>(pts.size()), pts, e.max_x, e.min_x,
+                               e.max_y, e.min_y);
+    slow.run();
+    const triangles expected = slow.get_triangles();
+    expect_equal(build_fast(pts, no_helper), expected, what);
+    expect_equal(build_fast(pts, 0), expected, what + " with helper");
 }
 
 enum class shape {
@@ -196,6 +211,28 @@ TEST_P(FacesMatchReference, ManySizes) {
             ++sets;
         }
     EXPECT_GT(sets, 100);
+}
+
+// Sets too large for the reference: the helper runs many plan windows ahead
+// and falls behind now and then; the faces must not change.
+TEST_P(FacesMatchReference, HelperOnLargeSets) {
+    const shape s = GetParam();
+    // Long collinear runs and many equal distances take the builder itself
+    // minutes at these sizes.
+    if (s == shape::collinear_runs || s == shape::ties || s == shape::flat_x ||
+        s == shape::crowded_duplicates)
+        GTEST_SKIP();
+    std::mt19937_64 rng(static_cast<unsigned>(s) * 104729 + 3);
+    for (int n : {5000, 30000}) {
+        const auto pts = make(GetParam(), n, rng);
+        const triangles alone = build_fast(pts, no_helper);
+        for (int run = 0; run < 2; ++run) {
+            expect_equal(build_fast(pts, 0), alone,
+                         "shape " + std::to_string(static_cast<int>(GetParam())) +
+                             " n=" + std::to_string(n) + " run " + std::to_string(run));
+            if (HasFatalFailure()) return;
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Shapes, FacesMatchReference,
