@@ -6,4 +6,6 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh -DTESSALINE_WERROR=ON
 cd build
-xvfb-run -a ctest --output-on-failure -j"$(nproc)"
+# -noreset: the server would otherwise reset whenever its last client goes,
+# and a test starting at that moment could not connect.
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j"$(nproc)"

@@ -893,6 +893,43 @@ void poligondef::grow() {
     edge_overflow = {};
 }
 
+// The next ring of the search box c0..c1 x r0..r1 in the order the search
+// grid adds it, limited to the cells rc0..rc1 x rr0..rr1 that can hold a
+// candidate; then the box grows by the ring. Runs of empty cells are passed
+// over whole, which matters where a few far points leave the grid nearly empty.
+template <class ScanCell>
+void poligondef::scan_next_ring(std::int32_t& c0, std::int32_t& r0, std::int32_t& c1,
+                                std::int32_t& r1, std::int32_t rc0, std::int32_t rc1,
+                                std::int32_t rr0, std::int32_t rr1, ScanCell& scan_cell) const {
+    const std::int32_t n = grid_size;
+    const std::int32_t col_lo = std::max({c0 - 1, 0, rc0}), col_hi = std::min({c1 + 1, n - 1, rc1});
+    auto scan_row = [&](std::int32_t row) {
+        for (std::int32_t col = col_lo; col <= col_hi;) {
+            if (row_blocks[static_cast<size_t>(row) * row_block_count + col / row_block] == 0) {
+                col = (col / row_block + 1) * row_block;
+                continue;
+            }
+            scan_cell(col, row);
+            ++col;
+        }
+    };
+    auto scan_column = [&](std::int32_t col, std::int32_t row_lo, std::int32_t row_hi) {
+        if (row_lo > row_hi || cell_start[col * n + row_hi + 1] == cell_start[col * n + row_lo])
+            return;
+        for (std::int32_t row = row_lo; row <= row_hi; ++row)
+            scan_cell(col, row);
+    };
+    if (r0 - 1 >= std::max(0, rr0)) scan_row(r0 - 1);
+    if (r1 + 1 <= std::min(n - 1, rr1)) scan_row(r1 + 1);
+    const std::int32_t row_lo = std::max(r0, rr0), row_hi = std::min(r1, rr1);
+    if (c0 - 1 >= std::max(0, rc0)) scan_column(c0 - 1, row_lo, row_hi);
+    if (c1 + 1 <= std::min(n - 1, rc1)) scan_column(c1 + 1, row_lo, row_hi);
+    c0 = std::max(c0 - 1, 0);
+    r0 = std::max(r0 - 1, 0);
+    c1 = std::min(c1 + 1, n - 1);
+    r1 = std::min(r1 + 1, n - 1);
+}
+
 std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
     const vector_2d& p = xy[from];
     const vector_2d& q = xy[to];
@@ -1066,37 +1103,7 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
         if (round == 3) outside_region(p, q, rc0, rc1, rr0, rr1);
         if (round >= 3 && (rc0 > rc1 || (c0 <= rc0 && c1 >= rc1 && r0 <= rr0 && r1 >= rr1)))
             return best; // every cell that could add a candidate has been searched
-        // The next ring in the order the search grid adds it, limited to the
-        // cells that can hold a candidate.
-        const std::int32_t col_lo = std::max({c0 - 1, 0, rc0}),
-                           col_hi = std::min({c1 + 1, n - 1, rc1});
-        // Sides of the ring; runs of empty cells are passed over whole, which
-        // matters where a few far points leave the grid nearly empty.
-        auto scan_row = [&](std::int32_t row) {
-            for (std::int32_t col = col_lo; col <= col_hi;) {
-                if (row_blocks[static_cast<size_t>(row) * row_block_count + col / row_block] == 0) {
-                    col = (col / row_block + 1) * row_block;
-                    continue;
-                }
-                scan_cell(col, row);
-                ++col;
-            }
-        };
-        auto scan_column = [&](std::int32_t col, std::int32_t row_lo, std::int32_t row_hi) {
-            if (row_lo > row_hi || cell_start[col * n + row_hi + 1] == cell_start[col * n + row_lo])
-                return;
-            for (std::int32_t row = row_lo; row <= row_hi; ++row)
-                scan_cell(col, row);
-        };
-        if (r0 - 1 >= std::max(0, rr0)) scan_row(r0 - 1);
-        if (r1 + 1 <= std::min(n - 1, rr1)) scan_row(r1 + 1);
-        const std::int32_t row_lo = std::max(r0, rr0), row_hi = std::min(r1, rr1);
-        if (c0 - 1 >= std::max(0, rc0)) scan_column(c0 - 1, row_lo, row_hi);
-        if (c1 + 1 <= std::min(n - 1, rc1)) scan_column(c1 + 1, row_lo, row_hi);
-        c0 = std::max(c0 - 1, 0);
-        r0 = std::max(r0 - 1, 0);
-        c1 = std::min(c1 + 1, n - 1);
-        r1 = std::min(r1 + 1, n - 1);
+        scan_next_ring(c0, r0, c1, r1, rc0, rc1, rr0, rr1, scan_cell);
         settle_round();
         if (best_distance <= clearance()) return best;
     }
@@ -1258,33 +1265,7 @@ void poligondef::plan_edge(std::int32_t from, std::int32_t to, edge_plan& plan) 
             plan.exhausted = true;
             break;
         }
-        const std::int32_t col_lo = std::max({c0 - 1, 0, rc0}),
-                           col_hi = std::min({c1 + 1, n - 1, rc1});
-        auto scan_row = [&](std::int32_t row) {
-            for (std::int32_t col = col_lo; col <= col_hi;) {
-                if (row_blocks[static_cast<size_t>(row) * row_block_count + col / row_block] == 0) {
-                    col = (col / row_block + 1) * row_block;
-                    continue;
-                }
-                scan_cell(col, row);
-                ++col;
-            }
-        };
-        auto scan_column = [&](std::int32_t col, std::int32_t row_lo, std::int32_t row_hi) {
-            if (row_lo > row_hi || cell_start[col * n + row_hi + 1] == cell_start[col * n + row_lo])
-                return;
-            for (std::int32_t row = row_lo; row <= row_hi; ++row)
-                scan_cell(col, row);
-        };
-        if (r0 - 1 >= std::max(0, rr0)) scan_row(r0 - 1);
-        if (r1 + 1 <= std::min(n - 1, rr1)) scan_row(r1 + 1);
-        const std::int32_t row_lo = std::max(r0, rr0), row_hi = std::min(r1, rr1);
-        if (c0 - 1 >= std::max(0, rc0)) scan_column(c0 - 1, row_lo, row_hi);
-        if (c1 + 1 <= std::min(n - 1, rc1)) scan_column(c1 + 1, row_lo, row_hi);
-        c0 = std::max(c0 - 1, 0);
-        r0 = std::max(r0 - 1, 0);
-        c1 = std::min(c1 + 1, n - 1);
-        r1 = std::min(r1 + 1, n - 1);
+        scan_next_ring(c0, r0, c1, r1, rc0, rc1, rr0, rr1, scan_cell);
         if (crowded) return;
         if (end_round(r)) break;
     }
