@@ -3,51 +3,23 @@
 // grid.
 #pragma once
 
-#include "import/cell_canvas.h"
-#include "import/open_books.h"
-
-#include <optional>
-#include <string>
+#include "import/workbook_reader.h"
 
 namespace tessaline {
 
-class clc {
+class clc final : public workbook_reader {
   public:
-    clc();
-    ~clc();
-    clc(const clc&) = delete;
-    clc& operator=(const clc&) = delete;
-
-    // Books are read by this program itself, so access is always available.
-    bool available = true;
-    char decimal_separator; // the user's, taken at creation
-    read_limits limits;
-
-    std::int32_t current_book() const { return books_.current_book; }
-    const std::vector<clc_file>& files() const { return books_.files; }
-    const std::string& last_error() const { return books_.last_error; }
-
-    // Book index, or -1 when the file cannot be opened (reason in last_error()).
-    std::int32_t open_book(const std::string& path);
-    tessaline::sheets load_sheets(std::int32_t book) const { return books_.load_sheets(book); }
-    bool activate_book(std::int32_t book) { return books_.activate_book(book); }
-    // The displayed text; empty outside the used area.
+    // The displayed text.
     std::optional<std::string> cell_text(std::int32_t book, std::int32_t sheet, std::int32_t row,
-                                         std::int32_t column);
+                                         std::int32_t column) override;
     cell_value read_cell(std::int32_t book, std::int32_t sheet, std::int32_t row,
-                         std::int32_t column);
+                         std::int32_t column) override;
     // The number a cell holds, whatever it displays; nothing for other cells.
     std::optional<double> cell_number(std::int32_t book, std::int32_t sheet, std::int32_t row,
                                       std::int32_t column);
-    cell_value cached_cell(std::int32_t book, std::int32_t sheet, std::int32_t row,
-                           std::int32_t column);
-    void draw_cell(cell_canvas& canvas, const cell_rect& rect, std::string_view label,
-                   cell_marks marks, std::int32_t sheet, std::int32_t book, std::int32_t grid_row,
-                   std::int32_t grid_column);
-    void close_all() { books_.close_all(); }
 
-  private:
-    open_books books_;
+  protected:
+    bool cells_in_own_font() const override { return false; }
 };
 
 } // namespace tessaline

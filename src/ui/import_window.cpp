@@ -217,14 +217,17 @@ void TFFiles::show_note(const QString& text, const QString& caption) {
     box.exec();
 }
 
+workbook_reader* TFFiles::reader() const {
+    if (source_kind == 0) return xls_reader.get();
+    if (source_kind == 1) return clc_reader.get();
+    return nullptr;
+}
+
 const sheets* TFFiles::open_sheets() const {
     if (book_index < 0) return nullptr;
-    const std::vector<workbook_file>* files = source_kind == 0 && xls_reader ? &xls_reader->files()
-                                              : source_kind == 1 && clc_reader
-                                                  ? &clc_reader->files()
-                                                  : nullptr;
-    if (!files || book_index >= static_cast<std::int32_t>(files->size())) return nullptr;
-    return &(*files)[static_cast<std::size_t>(book_index)].sheets;
+    const workbook_reader* r = reader();
+    if (!r || book_index >= static_cast<std::int32_t>(r->files().size())) return nullptr;
+    return &r->files()[static_cast<std::size_t>(book_index)].sheets;
 }
 
 const sheet* TFFiles::open_sheet(std::int32_t index) const {
@@ -322,9 +325,7 @@ void TFFiles::open_file(const QString& path) {
     {
         const reader_busy_scope busy_reader(*this);
         busy_work busy(this);
-        busy.run(tr("Reading %1 ...").arg(path), [&] {
-            book = source_kind == 1 ? clc_reader->open_book(file) : xls_reader->open_book(file);
-        });
+        busy.run(tr("Reading %1 ...").arg(path), [&] { book = reader()->open_book(file); });
     }
     book_index = book;
     tab_change_running_ = true;
@@ -515,13 +516,9 @@ void TFFiles::Grid1DrawCell(QPainter& painter, const QRect& rect, int grid_row, 
     if (reader_busy_) return;
     painter_canvas canvas(painter, Grid1->font());
     const cell_rect r{rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1};
-    const auto marks = static_cast<cell_marks>(d.marks);
-    if (source_kind == 0 && xls_reader)
-        xls_reader->draw_cell(canvas, r, d.label, marks, shown_sheet, book_index, grid_row,
-                              grid_column);
-    else if (source_kind == 1 && clc_reader)
-        clc_reader->draw_cell(canvas, r, d.label, marks, shown_sheet, book_index, grid_row,
-                              grid_column);
+    if (workbook_reader* in_use = reader())
+        in_use->draw_cell(canvas, r, d.label, static_cast<cell_marks>(d.marks), shown_sheet,
+                          book_index, grid_row, grid_column);
 }
 
 void TFFiles::OKButtonClick() {

@@ -24,6 +24,7 @@ namespace tessaline {
 class TFMain;
 class clc;
 class import_grid;
+class workbook_reader;
 class xls;
 
 class TFFiles : public QDialog {
@@ -115,6 +116,8 @@ class TFFiles : public QDialog {
     void show_note(const QString& text, const QString& caption);
     void escape_on_error(const std::function<void()>& handler);
     void hit_test(QPoint grid_point);
+    // The reader `source_kind` names, null before the first file.
+    workbook_reader* reader() const;
     // The sheets of the open workbook (by reference: they hold the row
     // cache), null without one.
     const sheets* open_sheets() const;
