@@ -3,6 +3,8 @@
 // from the input's parts.
 #pragma once
 
+#include "import/workbook_reader.h"
+
 #include <zip.h>
 
 #include <cstdint>
@@ -53,6 +55,22 @@ inline void write_zip(const std::string& path,
             zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
     }
     zip_close(archive);
+}
+
+// Opens the file and reads the top-left cells of every sheet, as text and
+// through the grid's row cache. The cell cap keeps each run quick; the limit
+// itself is what is tested.
+inline void read_corner_cells(workbook_reader& reader, const std::string& path) {
+    reader.limits.max_cells = 200'000;
+    const std::int32_t book = reader.open_book(path);
+    if (book < 0) return;
+    const auto sheet_count = static_cast<std::int32_t>(reader.files()[book].sheets.size());
+    for (std::int32_t s = 0; s < sheet_count; ++s)
+        for (std::int32_t r = 0; r <= 3; ++r)
+            for (std::int32_t c = 0; c <= 3; ++c) {
+                reader.cell_text(book, s, r, c);
+                reader.cached_cell(book, s, r, c);
+            }
 }
 
 } // namespace tessaline::fuzz

@@ -18,15 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                {"styles.xml", p[1]}});
     }
     clc reader;
-    reader.limits.max_cells = 200'000;
-    std::int32_t book = reader.open_book(path);
-    if (book >= 0)
-        for (std::int32_t s = 0; s < static_cast<std::int32_t>(reader.files()[book].sheets.size());
-             ++s)
-            for (std::int32_t r = 0; r <= 3; ++r)
-                for (std::int32_t c = 0; c <= 3; ++c) {
-                    reader.cell_text(book, s, r, c);
-                    reader.cached_cell(book, s, r, c);
-                }
+    fuzz::read_corner_cells(reader, path);
     return 0;
 }

@@ -2,7 +2,6 @@
 // whole file; otherwise NUL-separated parts of a package (worksheet, shared
 // strings, styles, workbook, theme).
 #include "fuzz_input.h"
-#include "import/clc.h"
 #include "import/xls.h"
 
 using namespace tessaline;
@@ -32,18 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                {"xl/theme/theme1.xml", p[4]},
                                {"xl/_rels/workbook.xml.rels", rels}});
     }
-    read_limits limits;
-    limits.max_cells = 200'000; // keeps each run quick; the limit itself is what is tested
     xls reader;
-    reader.limits = limits;
-    std::int32_t book = reader.open_book(path);
-    if (book >= 0)
-        for (std::int32_t s = 0; s < static_cast<std::int32_t>(reader.files()[book].sheets.size());
-             ++s)
-            for (std::int32_t r = 0; r <= 3; ++r)
-                for (std::int32_t c = 0; c <= 3; ++c) {
-                    reader.cell_text(book, s, r, c);
-                    reader.cached_cell(book, s, r, c);
-                }
+    fuzz::read_corner_cells(reader, path);
     return 0;
 }
