@@ -745,16 +745,23 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
         return false;
     };
     std::vector<std::int32_t>& stack = node_stack;
-    std::int32_t first_leaf = -1; // looked at first, skipped after
+    // The leaves under the candidate and under the edge's ends are looked at
+    // first and skipped after: a blocked candidate is most often walled in
+    // right around itself or right at the edge, which ends most blocked
+    // tests at once, however long the segments are.
+    std::int32_t first_leaves[3] = {-1, -1, -1};
+    auto tested_first = [&](std::int32_t index) {
+        return index == first_leaves[0] || index == first_leaves[1] || index == first_leaves[2];
+    };
     auto test_node = [&](std::int32_t root) {
-        if (buckets[root].first_child < 0) return root != first_leaf && test_leaf(buckets[root]);
+        if (buckets[root].first_child < 0) return !tested_first(root) && test_leaf(buckets[root]);
         stack.assign(1, root);
         while (!stack.empty()) {
             const std::int32_t index = stack.back();
             const bucket_node& b = buckets[index];
             stack.pop_back();
             if (b.first_child < 0) {
-                if (index != first_leaf && test_leaf(b)) return true;
+                if (!tested_first(index) && test_leaf(b)) return true;
                 continue;
             }
             for (std::int32_t k = 15; k >= 0; --k)
@@ -765,19 +772,25 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
     auto test_bucket = [&](std::int32_t col, std::int32_t row) {
         return test_node(col * bucket_size + row);
     };
-    // A blocked candidate is most often walled in right around itself, so the
-    // leaf under it is looked at first; that ends most blocked tests at once.
-    {
-        std::int32_t node = clamped_index(c.x - min_x, bucket_width, bucket_size) * bucket_size +
-                            clamped_index(c.y - min_y, bucket_height, bucket_size);
+    auto leaf_under = [&](const vector_2d& v) {
+        std::int32_t node = clamped_index(v.x - min_x, bucket_width, bucket_size) * bucket_size +
+                            clamped_index(v.y - min_y, bucket_height, bucket_size);
         while (buckets[node].first_child >= 0) {
             const bucket_node& b = buckets[node];
-            const std::int32_t i = clamped_index(c.x - b.x0, (b.x1 - b.x0) / 4, 4);
-            const std::int32_t j = clamped_index(c.y - b.y0, (b.y1 - b.y0) / 4, 4);
+            const std::int32_t i = clamped_index(v.x - b.x0, (b.x1 - b.x0) / 4, 4);
+            const std::int32_t j = clamped_index(v.y - b.y0, (b.y1 - b.y0) / 4, 4);
             node = b.first_child + i * 4 + j;
         }
-        if (test_leaf(buckets[node])) return false;
-        first_leaf = node;
+        return node;
+    };
+    {
+        const vector_2d* ends[3] = {&c, &p, &q};
+        for (int k = 0; k < 3; ++k) {
+            const std::int32_t node = leaf_under(*ends[k]);
+            if (tested_first(node)) continue;
+            if (test_leaf(buckets[node])) return false;
+            first_leaves[k] = node;
+        }
     }
     // A crossing point lies on a segment and in the triangle's bounds, so
     // only buckets under the segments (with a margin for rounding) matter.
