@@ -433,14 +433,17 @@ bool poligondef::bounds_may_be_outside(const float* b, const vector_2d& p, doubl
     return ax * (y - p.y) - ay * (x - p.x) > -tol;
 }
 
-std::int32_t poligondef::tree_of_cell(std::int32_t cell) {
-    auto [it, added] = cell_trees.try_emplace(cell, 0);
-    if (!added) return it->second;
-    const auto begin = static_cast<std::int32_t>(node_ranks.size());
-    for (std::int32_t id = cell_start[cell]; id < cell_start[cell + 1]; ++id)
-        node_ranks.push_back(id);
-    it->second = build_point_node(begin, static_cast<std::int32_t>(node_ranks.size()), 0);
-    return it->second;
+void poligondef::build_cell_trees() {
+    // Built before the search starts, so that the helper can read them too.
+    cell_tree.assign(xy.size(), -1);
+    for (size_t c = 0; c + 1 < cell_start.size(); ++c) {
+        const std::int32_t begin = cell_start[c], end = cell_start[c + 1];
+        if (end - begin <= crowded_cell) continue;
+        const auto first = static_cast<std::int32_t>(node_ranks.size());
+        for (std::int32_t rank = begin; rank < end; ++rank)
+            node_ranks.push_back(rank);
+        cell_tree[begin] = build_point_node(first, static_cast<std::int32_t>(node_ranks.size()), 0);
+    }
 }
 
 std::int32_t poligondef::build_point_node(std::int32_t begin, std::int32_t end, int depth) {
@@ -697,6 +700,27 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
         seen_generation = 1;
     }
     const std::uint64_t generation = static_cast<std::uint64_t>(seen_generation) << 32;
+    // Triangles that blocked this edge's earlier candidates block most of
+    // the later ones as well: all the points behind a wall at the edge.
+    auto crosses = [&](std::int32_t t, int which) {
+        const segment& sg = segs[which];
+        return triangle_crosses(front[t].corner, *sg.a, sg.dx, sg.dy, sg.tol);
+    };
+    for (std::int32_t k = 0; k < blocker_count; ++k) {
+        const std::int32_t t = blockers[k];
+        if (crosses(t, 0) || crosses(t, 1)) {
+            std::rotate(blockers, blockers + k, blockers + k + 1);
+            ++blocked_tests;
+            return false;
+        }
+    }
+    auto remember_blocker = [&](std::int32_t t) {
+        ++blocked_tests;
+        blocker_count = std::min<std::int32_t>(blocker_count + 1, max_blockers);
+        std::rotate(blockers, blockers + blocker_count - 1, blockers + blocker_count);
+        blockers[0] = t;
+        return true;
+    };
     auto overlaps = [&](const bucket_node& b) {
         for (const segment& sg : segs)
             if (b.x0 <= sg.x1 && b.x1 >= sg.x0 && b.y0 <= sg.y1 && b.y1 >= sg.y0) return true;
@@ -733,13 +757,9 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
                 }
                 // A full set only means a triangle may be tested twice.
                 if (done) continue;
-                const std::int32_t* corner = front[t].corner;
-                if ((meets[0] >> k & 1) &&
-                    triangle_crosses(corner, *segs[0].a, segs[0].dx, segs[0].dy, segs[0].tol))
-                    return true;
-                if ((meets[1] >> k & 1) &&
-                    triangle_crosses(corner, *segs[1].a, segs[1].dx, segs[1].dy, segs[1].tol))
-                    return true;
+                if (((meets[0] >> k & 1) && crosses(t, 0)) ||
+                    ((meets[1] >> k & 1) && crosses(t, 1)))
+                    return remember_blocker(t);
             }
         }
         return false;
@@ -834,10 +854,59 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
     return true;
 }
 
+bool poligondef::box_blocked(const float* b, const vector_2d& p, const vector_2d& q) const {
+    // Every point C of the box is blocked when one edge S->E of a blocker
+    // crosses A->C (A one end of the searched edge) well inside both: the
+    // crossing parameters t (along A->C) and u (along S->E) are ratios of
+    // cross products that are constant or linear in C, so holding at the
+    // box's corners with a wide margin they hold for every point in it, as
+    // the crossing test computes them.
+    const double corners[4][2] = {{b[0], b[2]}, {b[0], b[3]}, {b[1], b[2]}, {b[1], b[3]}};
+    constexpr double margin = 1e-9, t_max = 0.99999;
+    for (const vector_2d* end : {&p, &q}) {
+        const double ax = end->x, ay = end->y;
+        double reach = 0; // largest |C - A| (1-norm) over the box
+        for (const auto& c : corners)
+            reach = std::max(reach, std::fabs(c[0] - ax) + std::fabs(c[1] - ay));
+        for (std::int32_t k = 0; k < blocker_count; ++k) {
+            const std::int32_t* corner = front[blockers[k]].corner;
+            for (int j = 0; j < 3; ++j) {
+                const vector_2d& s = xy[corner[j]];
+                const vector_2d& e = xy[corner[j == 2 ? 0 : j + 1]];
+                const double d2x = static_cast<double>(e.x) - s.x,
+                             d2y = static_cast<double>(e.y) - s.y;
+                const double wx = s.x - ax, wy = s.y - ay;
+                const double num_t = d2x * wy - d2y * wx;
+                if (num_t == 0) continue;
+                const double sign = num_t > 0 ? 1 : -1;
+                const double size_d2 = std::fabs(d2x) + std::fabs(d2y);
+                const double size_w = std::fabs(wx) + std::fabs(wy);
+                const double den_margin = margin * (size_d2 * reach + size_d2 * size_w);
+                const double u_margin = margin * size_w * reach;
+                const double both_margin = margin * (size_d2 + size_w) * reach;
+                bool all = true;
+                for (const auto& c : corners) {
+                    const double cx = c[0] - ax, cy = c[1] - ay;
+                    const double den = sign * (d2x * cy - d2y * cx);
+                    const double num_u = sign * (cx * wy - cy * wx);
+                    if (!(t_max * den - std::fabs(num_t) > den_margin && num_u > u_margin &&
+                          t_max * den - num_u > both_margin)) {
+                        all = false;
+                        break;
+                    }
+                }
+                if (all) return true;
+            }
+        }
+    }
+    return false;
+}
+
 // ---- growing ---------------------------------------------------------------
 
 void poligondef::grow() {
     build_point_grid();
+    build_cell_trees();
     build_hull();
     bucket_size = std::clamp<std::int32_t>(
         static_cast<std::int32_t>(std::ceil(std::sqrt(point_count / 8.0))), 1, 2048);
@@ -896,6 +965,8 @@ void poligondef::grow() {
             if (slot && slot->edges[j].usable) k = third_point_of_plan(from, to, slot->edges[j]);
             if (k == -2) k = find_third_point(from, to);
             tested_count = 0;
+            blocker_count = 0;
+            blocked_tests = 0;
             if (k >= 0) add_triangle(to, from, k);
         }
     }
@@ -1005,8 +1076,9 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
         const float* b = &cell_bounds[static_cast<size_t>(cell_start[cell]) * 4];
         if (!bounds_may_be_outside(b, p, ax, ay, tol)) return;
         if (best >= 0 && !(near_bounds(b) < best_distance)) return;
+        if (blocked_tests >= walled_in && box_blocked(b, p, q)) return;
         if (cell_start[cell + 1] - cell_start[cell] > crowded_cell) {
-            offer_node(tree_of_cell(cell), cell_order);
+            offer_node(cell_tree[cell_start[cell]], cell_order);
             return;
         }
         // Without branches: about half of the points lie on the inner side,
@@ -1085,6 +1157,7 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
             if (!(nq.distance < best_distance)) break;
             const auto cell_order = static_cast<std::uint32_t>(nq.key);
             const point_node& nd = point_nodes[nq.index];
+            if (blocked_tests >= walled_in && box_blocked(nd.bounds, p, q)) continue;
             if (nd.first_child >= 0) {
                 for (std::int32_t k = 0; k < nd.child_count; ++k)
                     offer_node(nd.first_child + k, cell_order);
@@ -1196,13 +1269,55 @@ void poligondef::plan_edge(std::int32_t from, std::int32_t to, edge_plan& plan) 
     // Above this squared distance the distance itself is no lower than the
     // limit: the margin is far wider than the rounding of either.
     double limit_squared = limit * limit * (1 + 1e-10);
-    bool crowded = false;
     std::uint32_t order = 0;
     const double px = p.x, py = p.y;
     auto near_bounds = [&](const float* b) {
         const double gx = std::max({b[0] - mx, mx - b[1], 0.0});
         const double gy = std::max({b[2] - my, my - b[3], 0.0});
         return std::sqrt(gx * gx + gy * gy) * (1 - 1e-12);
+    };
+    auto offer = [&](std::int32_t id, std::uint64_t cell_key) {
+        const double cx = xy[id].x, cy = xy[id].y;
+        const double dx = cx - mx, dy = cy - my;
+        const double squared = dx * dx + dy * dy;
+        if (!((ax * (cy - py) - ay * (cx - px) > 0) & (squared <= limit_squared))) return;
+        const double d = std::sqrt(squared);
+        const std::uint64_t key = cell_key | static_cast<std::uint32_t>(id);
+        // Test order: by distance, then by key. A tree hands out its points
+        // out of key order, so a full list also takes a point equal in
+        // distance to its last one but earlier in key.
+        const bool full = top_count > planned_per_round;
+        if (!(d < limit || (full && d == limit && key < top[planned_per_round].key))) return;
+        int k = full ? planned_per_round : top_count++;
+        for (; k > 0 &&
+               (top[k - 1].distance > d || (top[k - 1].distance == d && top[k - 1].key > key));
+             --k)
+            top[k] = top[k - 1];
+        top[k] = {d, key, id};
+        if (top_count > planned_per_round) {
+            limit = top[planned_per_round].distance;
+            limit_squared = limit * limit * (1 + 1e-10);
+        }
+    };
+    std::int32_t pending[4 * 26];
+    auto scan_tree = [&](std::int32_t root, std::uint64_t cell_key) {
+        std::int32_t depth = 0;
+        pending[depth++] = root;
+        while (depth > 0) {
+            const point_node& nd = point_nodes[pending[--depth]];
+            if (!bounds_may_be_outside(nd.bounds, p, ax, ay, tol) || near_bounds(nd.bounds) > limit)
+                continue;
+            if (nd.first_child >= 0) {
+                for (std::int32_t k = 0; k < nd.child_count; ++k)
+                    pending[depth++] = nd.first_child + k;
+            } else if (nd.same_xy) {
+                // As in the search: the first of points at one place stands for them all.
+                offer(*std::min_element(&node_ranks[nd.begin], &node_ranks[nd.end]), cell_key);
+            } else {
+                for (std::int32_t k = nd.begin; k < nd.end; ++k)
+                    offer(node_ranks[k], cell_key);
+            }
+        }
     };
     auto scan_cell = [&](std::int32_t col, std::int32_t row) {
         const std::int32_t cell = col * n + row;
@@ -1212,29 +1327,13 @@ void poligondef::plan_edge(std::int32_t from, std::int32_t to, edge_plan& plan) 
         const float* b = &cell_bounds[static_cast<size_t>(begin) * 4];
         if (!bounds_may_be_outside(b, p, ax, ay, tol)) return;
         if (!(near_bounds(b) < limit)) return;
+        const std::uint64_t cell_key = static_cast<std::uint64_t>(cell_order) << 32;
         if (end - begin > crowded_cell) {
-            crowded = true;
+            scan_tree(cell_tree[begin], cell_key);
             return;
         }
-        const std::uint64_t key = static_cast<std::uint64_t>(cell_order) << 32;
-        for (std::int32_t id = begin; id < end; ++id) {
-            const double cx = xy[id].x, cy = xy[id].y;
-            const double dx = cx - mx, dy = cy - my;
-            const double squared = dx * dx + dy * dy;
-            if (!((ax * (cy - py) - ay * (cx - px) > 0) & (squared <= limit_squared))) continue;
-            const double d = std::sqrt(squared);
-            if (!(d < limit)) continue;
-            // Later points come later in test order, so they go after equal
-            // distances.
-            int k = top_count <= planned_per_round ? top_count++ : planned_per_round;
-            for (; k > 0 && top[k - 1].distance > d; --k)
-                top[k] = top[k - 1];
-            top[k] = {d, key | static_cast<std::uint32_t>(id), id};
-            if (top_count > planned_per_round) {
-                limit = top[planned_per_round].distance;
-                limit_squared = limit * limit * (1 + 1e-10);
-            }
-        }
+        for (std::int32_t id = begin; id < end; ++id)
+            offer(id, cell_key);
     };
     auto clearance = [&]() {
         return grid_area_clearance(mx, my, c0, c1, r0, r1, n, max_x, min_x, max_y, min_y,
@@ -1263,7 +1362,6 @@ void poligondef::plan_edge(std::int32_t from, std::int32_t to, edge_plan& plan) 
     };
 
     scan_cell(start_col, start_row);
-    if (crowded) return;
     if (end_round(0)) {
         plan.usable = true;
         return;
@@ -1279,7 +1377,6 @@ void poligondef::plan_edge(std::int32_t from, std::int32_t to, edge_plan& plan) 
             break;
         }
         scan_next_ring(c0, r0, c1, r1, rc0, rc1, rr0, rr1, scan_cell);
-        if (crowded) return;
         if (end_round(r)) break;
     }
     plan.usable = true;

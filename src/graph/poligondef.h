@@ -90,7 +90,7 @@ class poligondef {
         std::int32_t end; // past the round's last candidate
     };
     struct edge_plan {
-        bool usable;    // false: the search met a crowded cell, or the edge is not planned
+        bool usable;    // false: the edge is not planned
         bool exhausted; // after the last round every cell that can add a candidate was searched
         std::int8_t round_count;
         planned_round rounds[max_planned_rounds];
@@ -122,6 +122,8 @@ class poligondef {
     // plan does not reach as far as the search has to go.
     std::int32_t third_point_of_plan(std::int32_t from, std::int32_t to, const edge_plan& plan);
     bool segments_free(const vector_2d& p, const vector_2d& q, const vector_2d& c);
+    // Whether a remembered blocker blocks every point within the bounds.
+    bool box_blocked(const float* bounds, const vector_2d& p, const vector_2d& q) const;
     bool triangle_crosses(const std::int32_t* corner, const vector_2d& a, double d1x, double d1y,
                           double tol) const;
     void register_triangle(std::int32_t t);
@@ -133,7 +135,7 @@ class poligondef {
                         std::int32_t& r0, std::int32_t& r1) const;
     static bool bounds_may_be_outside(const float* bounds, const vector_2d& p, double ax, double ay,
                                       double tol);
-    std::int32_t tree_of_cell(std::int32_t cell);
+    void build_cell_trees();
     std::int32_t build_point_node(std::int32_t begin, std::int32_t end, int depth);
 
     // How many built triangles hold the undirected edge a-b.
@@ -161,7 +163,7 @@ class poligondef {
     std::vector<float> cell_bounds;       // min x, max x, min y, max y, at each cell's first rank
     // Cells with more points than this are searched through a point tree.
     static constexpr std::int32_t crowded_cell = 64;
-    std::unordered_map<std::int32_t, std::int32_t> cell_trees; // cell -> root node
+    std::vector<std::int32_t> cell_tree; // a crowded cell's root node, at the cell's first rank
     std::vector<point_node> point_nodes;
     std::vector<std::int32_t> node_ranks;
 
@@ -173,6 +175,15 @@ class poligondef {
     std::vector<std::int32_t> node_stack;
     std::uint64_t seen_slots[64] = {}; // triangles tested in one call: call number, triangle
     std::uint32_t seen_generation = 0;
+    // Triangles that blocked candidates of the edge being searched, latest
+    // first.
+    static constexpr std::int32_t max_blockers = 8;
+    std::int32_t blockers[max_blockers] = {};
+    std::int32_t blocker_count = 0;
+    std::int32_t blocked_tests = 0; // candidates of that edge found blocked
+    // Past this many, the edge looks out from behind a wall, and whole cells
+    // and point groups are checked against its blockers before their points.
+    static constexpr std::int32_t walled_in = 32;
 
     // Edges of a point: the other point (or -1) and how many built triangles
     // hold the edge; one row fills half a cache line.
