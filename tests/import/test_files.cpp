@@ -5,15 +5,31 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <system_error>
 #include <unistd.h>
 
 namespace tessaline::test {
 
+namespace {
+
+// One folder per test process, removed when the process ends.
+struct temp_folder {
+    std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                 ("tessaline-import-test-" + std::to_string(getpid()));
+    temp_folder() { std::filesystem::create_directories(path); }
+    ~temp_folder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    temp_folder(const temp_folder&) = delete;
+    temp_folder& operator=(const temp_folder&) = delete;
+};
+
+} // namespace
+
 std::filesystem::path temp_path(const std::string& name) {
-    auto folder = std::filesystem::temp_directory_path() /
-                  ("tessaline-import-test-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    return folder / name;
+    static const temp_folder folder;
+    return folder.path / name;
 }
 
 std::filesystem::path write_zip(const std::string& name, const zip_entries& entries, int level) {
