@@ -28,6 +28,18 @@ tessaline::data_points_ jittered_lattice(std::int64_t side) {
     return points;
 }
 
+// A tight cluster with two far outliers: nearly every point lands in one
+// crowded cell, and the outliers stretch long triangles across the extent.
+tessaline::data_points_ cluster_with_outliers(std::int64_t n) {
+    std::mt19937_64 rng(3);
+    std::normal_distribution<double> near(0, 0.01);
+    tessaline::data_points_ points{{-1000, -1000, 0}, {1000, 1000, 0}};
+    points.reserve(static_cast<size_t>(n));
+    while (static_cast<std::int64_t>(points.size()) < n)
+        points.push_back({near(rng), near(rng), near(rng)});
+    return points;
+}
+
 void faces_uniform(benchmark::State& state) {
     const auto points = uniform_points(state.range(0));
     for (auto _ : state) {
@@ -47,6 +59,16 @@ void faces_lattice(benchmark::State& state) {
     }
 }
 BENCHMARK(faces_lattice)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+void faces_cluster(benchmark::State& state) {
+    const auto points = cluster_with_outliers(state.range(0));
+    for (auto _ : state) {
+        tessaline::Datafield field;
+        field.load_points(points);
+        state.counters["faces"] = field.face_count;
+    }
+}
+BENCHMARK(faces_cluster)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -596,9 +596,21 @@ bool poligondef::edge_meets(std::int32_t t, const bucket_node& b) const {
 
 void poligondef::insert_entry(std::int32_t node, const face_box& box) {
     if (buckets[node].first_child >= 0) {
-        for (std::int32_t k = 0; k < 16; ++k)
-            if (edge_meets(box.t, buckets[buckets[node].first_child + k]))
-                insert_entry(buckets[node].first_child + k, box);
+        // Only children under the face's bounds can meet it; when those are
+        // few, they all take it (as the top grid does), else only those its
+        // edges pass through.
+        const std::int32_t first = buckets[node].first_child;
+        const double margin = 1e-9 * (bucket_width + bucket_height) * bucket_size;
+        std::int32_t under[16];
+        std::int32_t count = 0;
+        for (std::int32_t k = 0; k < 16; ++k) {
+            const bucket_node& child = buckets[first + k];
+            if (child.x0 - margin <= box.x1 && child.x1 + margin >= box.x0 &&
+                child.y0 - margin <= box.y1 && child.y1 + margin >= box.y0)
+                under[count++] = first + k;
+        }
+        for (std::int32_t k = 0; k < count; ++k)
+            if (count <= 4 || edge_meets(box.t, buckets[under[k]])) insert_entry(under[k], box);
         return;
     }
     // Two edges of one face often pass the same bucket.
@@ -804,7 +816,10 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
         return node;
     };
     {
-        const vector_2d* ends[3] = {&c, &p, &q};
+        // Behind a wall, a blocker at the edge is worth more than one at the
+        // candidate: it blocks the next candidates too.
+        const bool walled = blocked_tests >= walled_in;
+        const vector_2d* ends[3] = {walled ? &p : &c, &q, walled ? &c : &p};
         for (int k = 0; k < 3; ++k) {
             const std::int32_t node = leaf_under(*ends[k]);
             if (tested_first(node)) continue;
@@ -1276,19 +1291,10 @@ void poligondef::plan_edge(std::int32_t from, std::int32_t to, edge_plan& plan) 
         const double gy = std::max({b[2] - my, my - b[3], 0.0});
         return std::sqrt(gx * gx + gy * gy) * (1 - 1e-12);
     };
-    auto offer = [&](std::int32_t id, std::uint64_t cell_key) {
-        const double cx = xy[id].x, cy = xy[id].y;
-        const double dx = cx - mx, dy = cy - my;
-        const double squared = dx * dx + dy * dy;
-        if (!((ax * (cy - py) - ay * (cx - px) > 0) & (squared <= limit_squared))) return;
-        const double d = std::sqrt(squared);
-        const std::uint64_t key = cell_key | static_cast<std::uint32_t>(id);
-        // Test order: by distance, then by key. A tree hands out its points
-        // out of key order, so a full list also takes a point equal in
-        // distance to its last one but earlier in key.
-        const bool full = top_count > planned_per_round;
-        if (!(d < limit || (full && d == limit && key < top[planned_per_round].key))) return;
-        int k = full ? planned_per_round : top_count++;
+    // Keeps a point that enters the list, in test order: by distance, then
+    // by key.
+    auto keep = [&](double d, std::uint64_t key, std::int32_t id) {
+        int k = top_count > planned_per_round ? planned_per_round : top_count++;
         for (; k > 0 &&
                (top[k - 1].distance > d || (top[k - 1].distance == d && top[k - 1].key > key));
              --k)
@@ -1299,6 +1305,18 @@ void poligondef::plan_edge(std::int32_t from, std::int32_t to, edge_plan& plan) 
             limit_squared = limit * limit * (1 + 1e-10);
         }
     };
+    auto offer_from_tree = [&](std::int32_t id, std::uint64_t cell_key) {
+        const double cx = xy[id].x, cy = xy[id].y;
+        const double dx = cx - mx, dy = cy - my;
+        const double squared = dx * dx + dy * dy;
+        if (!((ax * (cy - py) - ay * (cx - px) > 0) & (squared <= limit_squared))) return;
+        const double d = std::sqrt(squared);
+        const std::uint64_t key = cell_key | static_cast<std::uint32_t>(id);
+        // A tree hands out its points out of key order, so a full list also
+        // takes a point equal in distance to its last one but earlier in key.
+        const bool full = top_count > planned_per_round;
+        if (d < limit || (full && d == limit && key < top[planned_per_round].key)) keep(d, key, id);
+    };
     std::int32_t pending[4 * 26];
     auto scan_tree = [&](std::int32_t root, std::uint64_t cell_key) {
         std::int32_t depth = 0;
@@ -1308,14 +1326,27 @@ void poligondef::plan_edge(std::int32_t from, std::int32_t to, edge_plan& plan) 
             if (!bounds_may_be_outside(nd.bounds, p, ax, ay, tol) || near_bounds(nd.bounds) > limit)
                 continue;
             if (nd.first_child >= 0) {
-                for (std::int32_t k = 0; k < nd.child_count; ++k)
-                    pending[depth++] = nd.first_child + k;
+                // Nearest child on top, so that the list fills with near
+                // points early and the limit prunes the rest.
+                double near[4];
+                const std::int32_t base = depth;
+                for (std::int32_t k = 0; k < nd.child_count; ++k) {
+                    const double d = near_bounds(point_nodes[nd.first_child + k].bounds);
+                    std::int32_t at = depth++;
+                    for (; at > base && near[at - base - 1] < d; --at) {
+                        near[at - base] = near[at - base - 1];
+                        pending[at] = pending[at - 1];
+                    }
+                    near[at - base] = d;
+                    pending[at] = nd.first_child + k;
+                }
             } else if (nd.same_xy) {
                 // As in the search: the first of points at one place stands for them all.
-                offer(*std::min_element(&node_ranks[nd.begin], &node_ranks[nd.end]), cell_key);
+                offer_from_tree(*std::min_element(&node_ranks[nd.begin], &node_ranks[nd.end]),
+                                cell_key);
             } else {
                 for (std::int32_t k = nd.begin; k < nd.end; ++k)
-                    offer(node_ranks[k], cell_key);
+                    offer_from_tree(node_ranks[k], cell_key);
             }
         }
     };
@@ -1332,8 +1363,16 @@ void poligondef::plan_edge(std::int32_t from, std::int32_t to, edge_plan& plan) 
             scan_tree(cell_tree[begin], cell_key);
             return;
         }
-        for (std::int32_t id = begin; id < end; ++id)
-            offer(id, cell_key);
+        // Points of a cell come in key order, after every point kept so far:
+        // a point equal in distance to the last kept one stays out.
+        for (std::int32_t id = begin; id < end; ++id) {
+            const double cx = xy[id].x, cy = xy[id].y;
+            const double dx = cx - mx, dy = cy - my;
+            const double squared = dx * dx + dy * dy;
+            if (!((ax * (cy - py) - ay * (cx - px) > 0) & (squared <= limit_squared))) continue;
+            const double d = std::sqrt(squared);
+            if (d < limit) keep(d, cell_key | static_cast<std::uint32_t>(id), id);
+        }
     };
     auto clearance = [&]() {
         return grid_area_clearance(mx, my, c0, c1, r0, r1, n, max_x, min_x, max_y, min_y,
