@@ -517,7 +517,8 @@ void poligondef::add_bucket(double x0, double x1, double y0, double y1, std::int
                        {},
                        {},
                        -1,
-                       depth});
+                       depth,
+                       64});
 }
 
 void poligondef::register_triangle(std::int32_t t) {
@@ -624,27 +625,55 @@ void poligondef::insert_entry(std::int32_t node, const face_box& box) {
                        steps_below(box.y0, b.y0, b.scale_y), steps_above(box.y1, b.y0, b.scale_y));
         b.faces.push_back(box.t);
     }
+    if (!splits_held) split_crowded(node);
+}
+
+void poligondef::split_crowded(std::int32_t node) {
     // Crowded points make crowded buckets; a full one splits in 4 x 4 so that
     // a crossing test still looks at a few triangles only.
-    const bucket_node& b = buckets[node];
+    const bucket_node parent = buckets[node];
     // Splitting stops where the rectangle is as fine as 32-bit coordinates go.
-    const double fine =
-        1e-6 * (std::fabs(b.x0) + std::fabs(b.x1) + std::fabs(b.y0) + std::fabs(b.y1));
-    if (b.faces.size() <= 64 || b.depth >= 16 || !(b.x1 - b.x0 > fine) || !(b.y1 - b.y0 > fine))
+    const double fine = 1e-6 * (std::fabs(parent.x0) + std::fabs(parent.x1) + std::fabs(parent.y0) +
+                                std::fabs(parent.y1));
+    const auto count = static_cast<std::int32_t>(parent.faces.size());
+    if (count <= parent.split_above || parent.depth >= 16 || !(parent.x1 - parent.x0 > fine) ||
+        !(parent.y1 - parent.y0 > fine))
         return;
-    const std::vector<std::int32_t> faces = std::move(buckets[node].faces);
+    std::vector<std::int32_t> faces = std::move(buckets[node].faces);
+    std::vector<std::uint64_t> bounds = std::move(buckets[node].bounds);
     buckets[node].faces = {};
     buckets[node].bounds = {};
     const auto first = static_cast<std::int32_t>(buckets.size());
-    const bucket_node parent = buckets[node];
     const double w = (parent.x1 - parent.x0) / 4, h = (parent.y1 - parent.y0) / 4;
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
             add_bucket(parent.x0 + i * w, parent.x0 + (i + 1) * w, parent.y0 + j * h,
                        parent.y0 + (j + 1) * h, parent.depth + 1);
     buckets[node].first_child = first;
+    splits_held = true;
     for (std::int32_t t : faces)
         insert_entry(node, box_of(t));
+    splits_held = false;
+    std::size_t most = 0, entries = 0;
+    for (std::int32_t k = 0; k < 16; ++k) {
+        most = std::max(most, buckets[first + k].faces.size());
+        entries += buckets[first + k].faces.size();
+    }
+    if (4 * most > 3 * faces.size() && entries > 3 * faces.size()) {
+        // Long faces that all pass one small place (a fan of thin ones) do
+        // not come apart however fine the split, they only fill more
+        // buckets; the bucket stays whole, and tries again once it has twice
+        // as many.
+        buckets.resize(static_cast<std::size_t>(first));
+        bucket_node& b = buckets[node];
+        b.first_child = -1;
+        b.faces = std::move(faces);
+        b.bounds = std::move(bounds);
+        b.split_above = 2 * count;
+        return;
+    }
+    for (std::int32_t k = 0; k < 16; ++k)
+        split_crowded(first + k);
 }
 
 bool poligondef::triangle_crosses(const std::int32_t* corner, const vector_2d& a, double d1x,
@@ -733,9 +762,23 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
         blockers[0] = t;
         return true;
     };
+    // Whether a segment passes through a bucket (with the margin): the box
+    // alone would take every bucket along a long slanting segment.
     auto overlaps = [&](const bucket_node& b) {
-        for (const segment& sg : segs)
-            if (b.x0 <= sg.x1 && b.x1 >= sg.x0 && b.y0 <= sg.y1 && b.y1 >= sg.y0) return true;
+        for (const segment& sg : segs) {
+            if (!(b.x0 <= sg.x1 && b.x1 >= sg.x0 && b.y0 <= sg.y1 && b.y1 >= sg.y0)) continue;
+            const double x0 = b.x0 - margin, x1 = b.x1 + margin, y0 = b.y0 - margin,
+                         y1 = b.y1 + margin;
+            const double tol = 1e-9 * (std::fabs(sg.dx) + std::fabs(sg.dy)) * (x1 - x0 + y1 - y0);
+            int above = 0, below = 0;
+            for (double cx : {x0, x1})
+                for (double cy : {y0, y1}) {
+                    const double side = sg.dx * (cy - sg.a->y) - sg.dy * (cx - sg.a->x);
+                    above += side > -tol;
+                    below += side < tol;
+                }
+            if (above > 0 && below > 0) return true;
+        }
         return false;
     };
     auto test_leaf = [&](const bucket_node& b) {
@@ -755,9 +798,9 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
                 // The box is the same in every bucket, so a triangle seen once
                 // has been tested against both segments already.
                 const std::uint64_t key = generation | static_cast<std::uint32_t>(t);
-                std::uint32_t slot = static_cast<std::uint32_t>(t) * 2654435761u >> 26;
+                std::uint32_t slot = static_cast<std::uint32_t>(t) * 2654435761u >> 22;
                 bool done = false;
-                for (int probe = 0; probe < 64; ++probe, slot = (slot + 1) & 63) {
+                for (int probe = 0; probe < 16; ++probe, slot = (slot + 1) & 1023) {
                     if (seen_slots[slot] == key) {
                         done = true;
                         break;

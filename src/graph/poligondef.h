@@ -73,6 +73,7 @@ class poligondef {
         std::vector<std::int32_t> faces;   // and the triangles
         std::int32_t first_child;          // -1 for a leaf
         std::int32_t depth;
+        std::int32_t split_above; // a leaf splits when it holds more triangles
     };
 
     // An edge's candidates as the helper found them, round by round: the
@@ -130,6 +131,7 @@ class poligondef {
     face_box box_of(std::int32_t t) const;
     void add_bucket(double x0, double x1, double y0, double y1, std::int32_t depth);
     void insert_entry(std::int32_t node, const face_box& box);
+    void split_crowded(std::int32_t node);
     bool edge_meets(std::int32_t t, const bucket_node& bucket) const;
     void outside_region(const vector_2d& p, const vector_2d& q, std::int32_t& c0, std::int32_t& c1,
                         std::int32_t& r0, std::int32_t& r1) const;
@@ -173,7 +175,8 @@ class poligondef {
     double bucket_width = 0, bucket_height = 0;
     std::vector<bucket_node> buckets; // the top grid first, col * bucket_size + row
     std::vector<std::int32_t> node_stack;
-    std::uint64_t seen_slots[64] = {}; // triangles tested in one call: call number, triangle
+    bool splits_held = false;            // while a split hands its triangles to the new buckets
+    std::uint64_t seen_slots[1024] = {}; // triangles tested in one call: call number, triangle
     std::uint32_t seen_generation = 0;
     // Triangles that blocked candidates of the edge being searched, latest
     // first.
