@@ -3,6 +3,7 @@
 #include "cells.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <system_error>
@@ -381,6 +382,18 @@ void poligondef::build_hull() {
         hull[k++] = rest[i];
     }
     hull.resize(k > 1 ? k - 1 : k);
+    // Bounds of each run of corners together with the next run's first, so
+    // that a run's bounds hold its edges.
+    hull_runs.clear();
+    for (size_t first = 0; first < hull.size(); first += hull_run) {
+        std::array<float, 4> b{INFINITY, -INFINITY, INFINITY, -INFINITY};
+        for (size_t k = first; k <= first + hull_run && k <= hull.size(); ++k) {
+            const vector_2d& v = hull[k % hull.size()];
+            b = {std::min(b[0], v.x), std::max(b[1], v.x), std::min(b[2], v.y),
+                 std::max(b[3], v.y)};
+        }
+        hull_runs.push_back(b);
+    }
 }
 
 void poligondef::outside_region(const vector_2d& p, const vector_2d& q, std::int32_t& c0,
@@ -397,15 +410,33 @@ void poligondef::outside_region(const vector_2d& p, const vector_2d& q, std::int
         y0 = std::min(y0, y);
         y1 = std::max(y1, y);
     };
-    for (size_t k = 0; k < hull.size(); ++k) {
-        const vector_2d& a = hull[k];
-        const vector_2d& b = hull[(k + 1) % hull.size()];
-        const double ga = cross_from(p, q, a) + tol, gb = cross_from(p, q, b) + tol;
-        if (ga >= 0) take(a.x, a.y);
-        if ((ga >= 0) != (gb >= 0)) {
-            const double s = ga / (ga - gb);
-            take(a.x + s * (static_cast<double>(b.x) - a.x),
-                 a.y + s * (static_cast<double>(b.y) - a.y));
+    // A long hull is looked at in runs: a run whose bounds lie wholly on the
+    // inner side adds nothing, one wholly outside adds its bounds.
+    const double slack = 1e-9 * (std::fabs(ax) + std::fabs(ay)) * span;
+    auto corner_side = [&](double x, double y) { return ax * (y - p.y) - ay * (x - p.x) + tol; };
+    for (size_t run = 0; run < hull_runs.size(); ++run) {
+        const float* b = hull_runs[run].data();
+        const double g[4] = {corner_side(b[0], b[2]), corner_side(b[0], b[3]),
+                             corner_side(b[1], b[2]), corner_side(b[1], b[3])};
+        if (std::max({g[0], g[1], g[2], g[3]}) < -slack) continue;
+        const size_t first = run * hull_run, last = std::min(hull.size(), first + hull_run);
+        if (std::min({g[0], g[1], g[2], g[3]}) > slack) {
+            // Every corner and the next run's first lie outside: the edges
+            // between them cross nothing.
+            take(b[0], b[2]);
+            take(b[1], b[3]);
+            continue;
+        }
+        for (size_t k = first; k < last; ++k) {
+            const vector_2d& a = hull[k];
+            const vector_2d& c = hull[(k + 1) % hull.size()];
+            const double ga = cross_from(p, q, a) + tol, gc = cross_from(p, q, c) + tol;
+            if (ga >= 0) take(a.x, a.y);
+            if ((ga >= 0) != (gc >= 0)) {
+                const double s = ga / (ga - gc);
+                take(a.x + s * (static_cast<double>(c.x) - a.x),
+                     a.y + s * (static_cast<double>(c.y) - a.y));
+            }
         }
     }
     if (x0 > x1) { // nothing of the hull lies outside

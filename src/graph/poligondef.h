@@ -14,6 +14,7 @@
 
 #include "declaration.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -198,8 +199,10 @@ class poligondef {
     std::vector<edge_slots> edge_rows;
     std::unordered_map<std::uint64_t, std::uint8_t> edge_overflow;
 
-    std::vector<vector_2d> hull;                                         // counter-clockwise
-    std::vector<queued> round_candidates, round_nodes;                   // heaps of one round
+    std::vector<vector_2d> hull; // counter-clockwise
+    static constexpr size_t hull_run = 32;
+    std::vector<std::array<float, 4>> hull_runs;       // bounds of each run of hull corners
+    std::vector<queued> round_candidates, round_nodes; // heaps of one round
     std::vector<queued> scan_buffer = std::vector<queued>(crowded_cell); // one cell's points
 
     // Shared with the helper. It plans triangles below published and less
