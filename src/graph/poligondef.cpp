@@ -641,10 +641,28 @@ void poligondef::insert_entry(std::int32_t node, const face_box& box) {
                 child.y0 - margin <= box.y1 && child.y1 + margin >= box.y0)
                 under[count++] = first + k;
         }
+        if (count > 4) {
+            std::int32_t met = 0;
+            for (std::int32_t k = 0; k < count; ++k)
+                if (edge_meets(box.t, buckets[under[k]])) under[met++] = under[k];
+            // A face as large as the bucket stays with it rather than fill
+            // many small buckets below (a long thin face along a crowded
+            // curve would fill thousands).
+            if (met > 4) {
+                append_entry(node, box);
+                return;
+            }
+            count = met;
+        }
         for (std::int32_t k = 0; k < count; ++k)
-            if (count <= 4 || edge_meets(box.t, buckets[under[k]])) insert_entry(under[k], box);
+            insert_entry(under[k], box);
         return;
     }
+    append_entry(node, box);
+    if (!splits_held) split_crowded(node);
+}
+
+void poligondef::append_entry(std::int32_t node, const face_box& box) {
     // Two edges of one face often pass the same bucket.
     {
         bucket_node& b = buckets[node];
@@ -656,7 +674,6 @@ void poligondef::insert_entry(std::int32_t node, const face_box& box) {
                        steps_below(box.y0, b.y0, b.scale_y), steps_above(box.y1, b.y0, b.scale_y));
         b.faces.push_back(box.t);
     }
-    if (!splits_held) split_crowded(node);
 }
 
 void poligondef::split_crowded(std::int32_t node) {
@@ -685,16 +702,14 @@ void poligondef::split_crowded(std::int32_t node) {
     for (std::int32_t t : faces)
         insert_entry(node, box_of(t));
     splits_held = false;
-    std::size_t most = 0, entries = 0;
-    for (std::int32_t k = 0; k < 16; ++k) {
-        most = std::max(most, buckets[first + k].faces.size());
+    std::size_t entries = 0;
+    for (std::int32_t k = 0; k < 16; ++k)
         entries += buckets[first + k].faces.size();
-    }
-    if (4 * most > 3 * faces.size() && entries > 3 * faces.size()) {
-        // Long faces that all pass one small place (a fan of thin ones) do
-        // not come apart however fine the split, they only fill more
-        // buckets; the bucket stays whole, and tries again once it has twice
-        // as many.
+    if (entries > 3 * faces.size()) {
+        // Faces long against the new buckets (a fan of thin ones, or chords
+        // along a crowded curve) do not come apart however fine the split,
+        // they only fill more buckets; the bucket stays whole, and tries
+        // again once it has twice as many.
         buckets.resize(static_cast<std::size_t>(first));
         bucket_node& b = buckets[node];
         b.first_child = -1;
@@ -870,6 +885,7 @@ bool poligondef::segments_free(const vector_2d& p, const vector_2d& q, const vec
                 if (!tested_first(index) && test_leaf(b)) return true;
                 continue;
             }
+            if (!b.faces.empty() && test_leaf(b)) return true; // the bucket's own large faces
             for (std::int32_t k = 15; k >= 0; --k)
                 if (overlaps(buckets[b.first_child + k])) stack.push_back(b.first_child + k);
         }

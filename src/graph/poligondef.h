@@ -64,13 +64,14 @@ class poligondef {
         std::int32_t t;
     };
     // A bucket covers a rectangle; a crowded one splits into 16 children.
-    // A leaf lists its triangles with their bounds in steps of 1/65535 of the
-    // rectangle (lower bounds rounded down, upper up, both clamped to it),
-    // packed by pack_steps: small, and tested two at a time.
+    // A leaf lists its triangles, a split bucket those as large as itself,
+    // with their bounds in steps of 1/65535 of the rectangle (lower bounds
+    // rounded down, upper up, both clamped to it), packed by pack_steps:
+    // small, and tested two at a time.
     struct bucket_node {
         double x0, x1, y0, y1;
         double scale_x, scale_y;           // steps per unit
-        std::vector<std::uint64_t> bounds; // a leaf's triangles: packed bounds
+        std::vector<std::uint64_t> bounds; // its triangles: packed bounds
         std::vector<std::int32_t> faces;   // and the triangles
         std::int32_t first_child;          // -1 for a leaf
         std::int32_t depth;
@@ -132,6 +133,7 @@ class poligondef {
     face_box box_of(std::int32_t t) const;
     void add_bucket(double x0, double x1, double y0, double y1, std::int32_t depth);
     void insert_entry(std::int32_t node, const face_box& box);
+    void append_entry(std::int32_t node, const face_box& box);
     void split_crowded(std::int32_t node);
     bool edge_meets(std::int32_t t, const bucket_node& bucket) const;
     void outside_region(const vector_2d& p, const vector_2d& q, std::int32_t& c0, std::int32_t& c1,
