@@ -1086,27 +1086,37 @@ void poligondef::grow() {
 // grid adds it, limited to the cells rc0..rc1 x rr0..rr1 that can hold a
 // candidate; then the box grows by the ring. Runs of empty cells are passed
 // over whole, which matters where a few far points leave the grid nearly empty.
-template <class ScanCell>
+template <class ScanCell, class SkipRun>
 void poligondef::scan_next_ring(std::int32_t& c0, std::int32_t& r0, std::int32_t& c1,
                                 std::int32_t& r1, std::int32_t rc0, std::int32_t rc1,
-                                std::int32_t rr0, std::int32_t rr1, ScanCell& scan_cell) const {
+                                std::int32_t rr0, std::int32_t rr1, ScanCell& scan_cell,
+                                SkipRun& skip_run) const {
     const std::int32_t n = grid_size;
     const std::int32_t col_lo = std::max({c0 - 1, 0, rc0}), col_hi = std::min({c1 + 1, n - 1, rc1});
     auto scan_row = [&](std::int32_t row) {
         for (std::int32_t col = col_lo; col <= col_hi;) {
-            if (row_blocks[static_cast<size_t>(row) * row_block_count + col / row_block] == 0) {
-                col = (col / row_block + 1) * row_block;
+            const std::int32_t block_end = std::min(col_hi, (col / row_block + 1) * row_block - 1);
+            if (row_blocks[static_cast<size_t>(row) * row_block_count + col / row_block] == 0 ||
+                skip_run(col, block_end, row, row)) {
+                col = block_end + 1;
                 continue;
             }
-            scan_cell(col, row);
-            ++col;
+            for (; col <= block_end; ++col)
+                scan_cell(col, row);
         }
     };
     auto scan_column = [&](std::int32_t col, std::int32_t row_lo, std::int32_t row_hi) {
         if (row_lo > row_hi || cell_start[col * n + row_hi + 1] == cell_start[col * n + row_lo])
             return;
-        for (std::int32_t row = row_lo; row <= row_hi; ++row)
-            scan_cell(col, row);
+        for (std::int32_t row = row_lo; row <= row_hi;) {
+            const std::int32_t run_end = std::min(row_hi, row + row_block - 1);
+            if (skip_run(col, col, row, run_end)) {
+                row = run_end + 1;
+                continue;
+            }
+            for (; row <= run_end; ++row)
+                scan_cell(col, row);
+        }
     };
     if (r0 - 1 >= std::max(0, rr0)) scan_row(r0 - 1);
     if (r1 + 1 <= std::min(n - 1, rr1)) scan_row(r1 + 1);
@@ -1202,6 +1212,26 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
         }
         round_candidates.insert(round_candidates.end(), out, out + kept);
     };
+    // Behind a wall, whole runs of cells the blockers cover are passed over
+    // at once; runs that cannot hold a candidate are too.
+    auto skip_run = [&](std::int32_t col0, std::int32_t col1, std::int32_t row0,
+                        std::int32_t row1) {
+        if (blocked_tests < walled_in) return false;
+        float b[4] = {INFINITY, -INFINITY, INFINITY, -INFINITY};
+        for (std::int32_t col = col0; col <= col1; ++col)
+            for (std::int32_t row = row0; row <= row1; ++row) {
+                const std::int32_t cell = col * n + row;
+                if (cell_start[cell] == cell_start[cell + 1]) continue;
+                const float* cb = &cell_bounds[static_cast<size_t>(cell_start[cell]) * 4];
+                b[0] = std::min(b[0], cb[0]);
+                b[1] = std::max(b[1], cb[1]);
+                b[2] = std::min(b[2], cb[2]);
+                b[3] = std::max(b[3], cb[3]);
+            }
+        if (!(b[0] <= b[1])) return true; // no points
+        return !bounds_may_be_outside(b, p, ax, ay, tol) ||
+               (best >= 0 && !(near_bounds(b) < best_distance)) || box_blocked(b, p, q);
+    };
     auto try_candidate = [&](const queued& c) {
         // A plan that fell short has tested some points already; the mesh
         // has not changed since.
@@ -1294,7 +1324,7 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
         if (round == 3) outside_region(p, q, rc0, rc1, rr0, rr1);
         if (round >= 3 && (rc0 > rc1 || (c0 <= rc0 && c1 >= rc1 && r0 <= rr0 && r1 >= rr1)))
             return best; // every cell that could add a candidate has been searched
-        scan_next_ring(c0, r0, c1, r1, rc0, rc1, rr0, rr1, scan_cell);
+        scan_next_ring(c0, r0, c1, r1, rc0, rc1, rr0, rr1, scan_cell, skip_run);
         settle_round();
         if (best_distance <= clearance()) return best;
     }
@@ -1464,6 +1494,7 @@ void poligondef::plan_edge(std::int32_t from, std::int32_t to, edge_plan& plan) 
             if (d < limit) keep(d, cell_key | static_cast<std::uint32_t>(id), id);
         }
     };
+    auto never_skip = [](std::int32_t, std::int32_t, std::int32_t, std::int32_t) { return false; };
     auto clearance = [&]() {
         return grid_area_clearance(mx, my, c0, c1, r0, r1, n, max_x, min_x, max_y, min_y,
                                    cell_width, cell_height);
@@ -1505,7 +1536,7 @@ void poligondef::plan_edge(std::int32_t from, std::int32_t to, edge_plan& plan) 
             plan.exhausted = true;
             break;
         }
-        scan_next_ring(c0, r0, c1, r1, rc0, rc1, rr0, rr1, scan_cell);
+        scan_next_ring(c0, r0, c1, r1, rc0, rc1, rr0, rr1, scan_cell, never_skip);
         if (end_round(r)) break;
     }
     plan.usable = true;

@@ -110,10 +110,10 @@ class poligondef {
     void build_point_grid();
     void build_hull();
     void close_shared_edges(std::int32_t i);
-    template <class ScanCell>
+    template <class ScanCell, class SkipRun>
     void scan_next_ring(std::int32_t& c0, std::int32_t& r0, std::int32_t& c1, std::int32_t& r1,
                         std::int32_t rc0, std::int32_t rc1, std::int32_t rr0, std::int32_t rr1,
-                        ScanCell& scan_cell) const;
+                        ScanCell& scan_cell, SkipRun& skip_run) const;
     std::int32_t find_third_point(std::int32_t from, std::int32_t to);
     // The helper's side: plan every single edge of the triangles the builder
     // has queued, as long as it is not too far ahead.
