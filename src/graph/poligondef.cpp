@@ -679,24 +679,23 @@ void poligondef::append_entry(std::int32_t node, const face_box& box) {
 void poligondef::split_crowded(std::int32_t node) {
     // Crowded points make crowded buckets; a full one splits in 4 x 4 so that
     // a crossing test still looks at a few triangles only.
-    const bucket_node parent = buckets[node];
+    const auto count = static_cast<std::int32_t>(buckets[node].faces.size());
+    if (count <= buckets[node].split_above) return;
+    const double x0 = buckets[node].x0, x1 = buckets[node].x1, y0 = buckets[node].y0,
+                 y1 = buckets[node].y1;
+    const std::int32_t depth = buckets[node].depth;
     // Splitting stops where the rectangle is as fine as 32-bit coordinates go.
-    const double fine = 1e-6 * (std::fabs(parent.x0) + std::fabs(parent.x1) + std::fabs(parent.y0) +
-                                std::fabs(parent.y1));
-    const auto count = static_cast<std::int32_t>(parent.faces.size());
-    if (count <= parent.split_above || parent.depth >= 16 || !(parent.x1 - parent.x0 > fine) ||
-        !(parent.y1 - parent.y0 > fine))
-        return;
+    const double fine = 1e-6 * (std::fabs(x0) + std::fabs(x1) + std::fabs(y0) + std::fabs(y1));
+    if (depth >= 16 || !(x1 - x0 > fine) || !(y1 - y0 > fine)) return;
     std::vector<std::int32_t> faces = std::move(buckets[node].faces);
     std::vector<std::uint64_t> bounds = std::move(buckets[node].bounds);
     buckets[node].faces = {};
     buckets[node].bounds = {};
     const auto first = static_cast<std::int32_t>(buckets.size());
-    const double w = (parent.x1 - parent.x0) / 4, h = (parent.y1 - parent.y0) / 4;
+    const double w = (x1 - x0) / 4, h = (y1 - y0) / 4;
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
-            add_bucket(parent.x0 + i * w, parent.x0 + (i + 1) * w, parent.y0 + j * h,
-                       parent.y0 + (j + 1) * h, parent.depth + 1);
+            add_bucket(x0 + i * w, x0 + (i + 1) * w, y0 + j * h, y0 + (j + 1) * h, depth + 1);
     buckets[node].first_child = first;
     splits_held = true;
     for (std::int32_t t : faces)

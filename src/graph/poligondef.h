@@ -7,6 +7,10 @@
 // so the cost stays near linear; the result is the same as scanning every
 // built triangle for every candidate.
 //
+// An edge that looks out from behind a wall of built triangles remembers the
+// triangles that blocked its first candidates, tests the next ones against
+// them first, and passes over whole groups of points they block.
+//
 // Which points an edge's search looks at, and in what order, does not depend
 // on the faces built so far; a helper thread works that out for queued edges
 // ahead of time, and the building thread only runs the crossing tests on it.
