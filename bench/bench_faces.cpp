@@ -49,40 +49,26 @@ void best_of_three(benchmark::internal::Benchmark* b) {
         "best", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
 }
 
-void faces_uniform(benchmark::State& state) {
-    const auto points = uniform_points(state.range(0));
+// Faces of the points made_by(size) gives.
+void faces(benchmark::State& state, tessaline::data_points_ (*made_by)(std::int64_t)) {
+    const auto points = made_by(state.range(0));
     for (auto _ : state) {
         tessaline::Datafield field;
         field.load_points(points);
         state.counters["faces"] = field.face_count;
     }
 }
-BENCHMARK(faces_uniform)
+BENCHMARK_CAPTURE(faces, uniform, uniform_points)
     ->Arg(10'000)
     ->Arg(100'000)
     ->Arg(1'000'000)
     ->Unit(benchmark::kMillisecond)
     ->Apply(best_of_three);
-
-void faces_lattice(benchmark::State& state) {
-    const auto points = jittered_lattice(state.range(0));
-    for (auto _ : state) {
-        tessaline::Datafield field;
-        field.load_points(points);
-        state.counters["faces"] = field.face_count;
-    }
-}
-BENCHMARK(faces_lattice)->Arg(1000)->Unit(benchmark::kMillisecond)->Apply(best_of_three);
-
-void faces_cluster(benchmark::State& state) {
-    const auto points = cluster_with_outliers(state.range(0));
-    for (auto _ : state) {
-        tessaline::Datafield field;
-        field.load_points(points);
-        state.counters["faces"] = field.face_count;
-    }
-}
-BENCHMARK(faces_cluster)
+BENCHMARK_CAPTURE(faces, lattice, jittered_lattice)
+    ->Arg(1000)
+    ->Unit(benchmark::kMillisecond)
+    ->Apply(best_of_three);
+BENCHMARK_CAPTURE(faces, cluster, cluster_with_outliers)
     ->Arg(100'000)
     ->Arg(1'000'000)
     ->Unit(benchmark::kMillisecond)

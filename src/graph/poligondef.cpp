@@ -396,13 +396,13 @@ void poligondef::build_hull() {
     }
 }
 
-void poligondef::outside_region(const vector_2d& p, const vector_2d& q, std::int32_t& c0,
-                                std::int32_t& c1, std::int32_t& r0, std::int32_t& r1) const {
+void poligondef::outside_region(const edge_frame& edge, std::int32_t& c0, std::int32_t& c1,
+                                std::int32_t& r0, std::int32_t& r1) const {
     // Every candidate lies in the hull and on the outer side of P->Q; take the
     // bounds of that piece of the hull, with room for rounding.
-    const double ax = static_cast<double>(q.x) - p.x, ay = static_cast<double>(q.y) - p.y;
+    const vector_2d &p = edge.p, &q = edge.q;
+    const double ax = edge.ax, ay = edge.ay, tol = edge.tol;
     const double span = (static_cast<double>(max_x) - min_x) + (static_cast<double>(max_y) - min_y);
-    const double tol = 1e-12 * (std::fabs(ax) + std::fabs(ay)) * span;
     double x0 = INFINITY, x1 = -INFINITY, y0 = INFINITY, y1 = -INFINITY;
     auto take = [&](double x, double y) {
         x0 = std::min(x0, x);
@@ -455,13 +455,32 @@ void poligondef::outside_region(const vector_2d& p, const vector_2d& q, std::int
     r1 = std::min(grid_size - 1, hi.second + 1);
 }
 
-bool poligondef::bounds_may_be_outside(const float* b, const vector_2d& p, double ax, double ay,
-                                       double tol) {
+poligondef::edge_frame poligondef::frame_of(std::int32_t from, std::int32_t to) const {
+    const vector_2d& p = xy[from];
+    const vector_2d& q = xy[to];
+    const double ax = static_cast<double>(q.x) - p.x, ay = static_cast<double>(q.y) - p.y;
+    const double span = (static_cast<double>(max_x) - min_x) + (static_cast<double>(max_y) - min_y);
+    return {p,
+            q,
+            p.x + (static_cast<double>(q.x) - p.x) / 2,
+            p.y + (static_cast<double>(q.y) - p.y) / 2,
+            ax,
+            ay,
+            1e-12 * (std::fabs(ax) + std::fabs(ay)) * span};
+}
+
+bool poligondef::edge_frame::may_be_outside(const float* b) const {
     // The cross product is linear in the point, so its largest value over the
     // bounds is at the corner picked by the signs of the edge.
     const double x = ay > 0 ? b[0] : b[1];
     const double y = ax > 0 ? b[3] : b[2];
     return ax * (y - p.y) - ay * (x - p.x) > -tol;
+}
+
+double poligondef::edge_frame::nearest(const float* b) const {
+    const double gx = std::max({b[0] - mx, mx - b[1], 0.0});
+    const double gy = std::max({b[2] - my, my - b[3], 0.0});
+    return std::sqrt(gx * gx + gy * gy) * (1 - 1e-12);
 }
 
 void poligondef::build_cell_trees() {
@@ -1129,13 +1148,9 @@ void poligondef::scan_next_ring(std::int32_t& c0, std::int32_t& r0, std::int32_t
 }
 
 std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
-    const vector_2d& p = xy[from];
-    const vector_2d& q = xy[to];
-    const double mx = p.x + (static_cast<double>(q.x) - p.x) / 2;
-    const double my = p.y + (static_cast<double>(q.y) - p.y) / 2;
-    const double ax = static_cast<double>(q.x) - p.x, ay = static_cast<double>(q.y) - p.y;
-    const double span = (static_cast<double>(max_x) - min_x) + (static_cast<double>(max_y) - min_y);
-    const double tol = 1e-12 * (std::fabs(ax) + std::fabs(ay)) * span;
+    const edge_frame edge = frame_of(from, to);
+    const vector_2d &p = edge.p, &q = edge.q;
+    const double mx = edge.mx, my = edge.my, ax = edge.ax, ay = edge.ay;
     const std::int32_t n = grid_size;
 
     std::int32_t best = -1;
@@ -1169,16 +1184,10 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
         if (heap_mode)
             std::push_heap(round_candidates.begin(), round_candidates.end(), by_distance);
     };
-    auto near_bounds = [&](const float* b) {
-        // A lower bound of the distance to any point within the bounds.
-        const double gx = std::max({b[0] - mx, mx - b[1], 0.0});
-        const double gy = std::max({b[2] - my, my - b[3], 0.0});
-        return std::sqrt(gx * gx + gy * gy) * (1 - 1e-12);
-    };
     auto offer_node = [&](std::int32_t node, std::uint32_t cell_order) {
         const point_node& nd = point_nodes[node];
-        if (!bounds_may_be_outside(nd.bounds, p, ax, ay, tol)) return;
-        const double d = near_bounds(nd.bounds);
+        if (!edge.may_be_outside(nd.bounds)) return;
+        const double d = edge.nearest(nd.bounds);
         if (!(d < best_distance)) return;
         round_nodes.push_back({d, cell_order, node});
         std::push_heap(round_nodes.begin(), round_nodes.end(), by_distance);
@@ -1188,8 +1197,8 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
         const std::uint32_t cell_order = order++;
         if (cell_start[cell] == cell_start[cell + 1]) return;
         const float* b = &cell_bounds[static_cast<size_t>(cell_start[cell]) * 4];
-        if (!bounds_may_be_outside(b, p, ax, ay, tol)) return;
-        if (best >= 0 && !(near_bounds(b) < best_distance)) return;
+        if (!edge.may_be_outside(b)) return;
+        if (best >= 0 && !(edge.nearest(b) < best_distance)) return;
         if (blocked_tests >= walled_in && box_blocked(b, p, q)) return;
         if (cell_start[cell + 1] - cell_start[cell] > crowded_cell) {
             offer_node(cell_tree[cell_start[cell]], cell_order);
@@ -1228,8 +1237,8 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
                 b[3] = std::max(b[3], cb[3]);
             }
         if (!(b[0] <= b[1])) return true; // no points
-        return !bounds_may_be_outside(b, p, ax, ay, tol) ||
-               (best >= 0 && !(near_bounds(b) < best_distance)) || box_blocked(b, p, q);
+        return !edge.may_be_outside(b) || (best >= 0 && !(edge.nearest(b) < best_distance)) ||
+               box_blocked(b, p, q);
     };
     auto try_candidate = [&](const queued& c) {
         // A plan that fell short has tested some points already; the mesh
@@ -1320,7 +1329,7 @@ std::int32_t poligondef::find_third_point(std::int32_t from, std::int32_t to) {
     if (!(best_distance > clearance())) return best;
     for (int round = 1;; ++round) {
         if (c0 == 0 && r0 == 0 && c1 == n - 1 && r1 == n - 1) return best;
-        if (round == 3) outside_region(p, q, rc0, rc1, rr0, rr1);
+        if (round == 3) outside_region(edge, rc0, rc1, rr0, rr1);
         if (round >= 3 && (rc0 > rc1 || (c0 <= rc0 && c1 >= rc1 && r0 <= rr0 && r1 >= rr1)))
             return best; // every cell that could add a candidate has been searched
         scan_next_ring(c0, r0, c1, r1, rc0, rc1, rr0, rr1, scan_cell, skip_run);
@@ -1379,13 +1388,9 @@ void poligondef::plan_edge(std::int32_t from, std::int32_t to, edge_plan& plan) 
     plan.usable = false;
     plan.exhausted = false;
     plan.round_count = 0;
-    const vector_2d& p = xy[from];
-    const vector_2d& q = xy[to];
-    const double mx = p.x + (static_cast<double>(q.x) - p.x) / 2;
-    const double my = p.y + (static_cast<double>(q.y) - p.y) / 2;
-    const double ax = static_cast<double>(q.x) - p.x, ay = static_cast<double>(q.y) - p.y;
-    const double span = (static_cast<double>(max_x) - min_x) + (static_cast<double>(max_y) - min_y);
-    const double tol = 1e-12 * (std::fabs(ax) + std::fabs(ay)) * span;
+    const edge_frame edge = frame_of(from, to);
+    const vector_2d& p = edge.p;
+    const double mx = edge.mx, my = edge.my, ax = edge.ax, ay = edge.ay;
     const std::int32_t n = grid_size;
     auto [start_col, start_row] = grid_cell_of(mx, my, min_x, min_y, cell_width, cell_height, n);
     std::int32_t c0 = start_col, c1 = start_col, r0 = start_row, r1 = start_row;
@@ -1405,11 +1410,6 @@ void poligondef::plan_edge(std::int32_t from, std::int32_t to, edge_plan& plan) 
     double limit_squared = limit * limit * (1 + 1e-10);
     std::uint32_t order = 0;
     const double px = p.x, py = p.y;
-    auto near_bounds = [&](const float* b) {
-        const double gx = std::max({b[0] - mx, mx - b[1], 0.0});
-        const double gy = std::max({b[2] - my, my - b[3], 0.0});
-        return std::sqrt(gx * gx + gy * gy) * (1 - 1e-12);
-    };
     // Keeps a point that enters the list, in test order: by distance, then
     // by key.
     auto keep = [&](double d, std::uint64_t key, std::int32_t id) {
@@ -1442,15 +1442,14 @@ void poligondef::plan_edge(std::int32_t from, std::int32_t to, edge_plan& plan) 
         pending[depth++] = root;
         while (depth > 0) {
             const point_node& nd = point_nodes[pending[--depth]];
-            if (!bounds_may_be_outside(nd.bounds, p, ax, ay, tol) || near_bounds(nd.bounds) > limit)
-                continue;
+            if (!edge.may_be_outside(nd.bounds) || edge.nearest(nd.bounds) > limit) continue;
             if (nd.first_child >= 0) {
                 // Nearest child on top, so that the list fills with near
                 // points early and the limit prunes the rest.
                 double near[4];
                 const std::int32_t base = depth;
                 for (std::int32_t k = 0; k < nd.child_count; ++k) {
-                    const double d = near_bounds(point_nodes[nd.first_child + k].bounds);
+                    const double d = edge.nearest(point_nodes[nd.first_child + k].bounds);
                     std::int32_t at = depth++;
                     for (; at > base && near[at - base - 1] < d; --at) {
                         near[at - base] = near[at - base - 1];
@@ -1475,8 +1474,8 @@ void poligondef::plan_edge(std::int32_t from, std::int32_t to, edge_plan& plan) 
         const std::int32_t begin = cell_start[cell], end = cell_start[cell + 1];
         if (begin == end) return;
         const float* b = &cell_bounds[static_cast<size_t>(begin) * 4];
-        if (!bounds_may_be_outside(b, p, ax, ay, tol)) return;
-        if (!(near_bounds(b) < limit)) return;
+        if (!edge.may_be_outside(b)) return;
+        if (!(edge.nearest(b) < limit)) return;
         const std::uint64_t cell_key = static_cast<std::uint64_t>(cell_order) << 32;
         if (end - begin > crowded_cell) {
             scan_tree(cell_tree[begin], cell_key);
@@ -1530,7 +1529,7 @@ void poligondef::plan_edge(std::int32_t from, std::int32_t to, edge_plan& plan) 
             plan.exhausted = true;
             break;
         }
-        if (r == 3) outside_region(p, q, rc0, rc1, rr0, rr1);
+        if (r == 3) outside_region(edge, rc0, rc1, rr0, rr1);
         if (r >= 3 && (rc0 > rc1 || (c0 <= rc0 && c1 >= rc1 && r0 <= rr0 && r1 >= rr1))) {
             plan.exhausted = true;
             break;

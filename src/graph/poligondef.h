@@ -108,6 +108,20 @@ class poligondef {
         edge_plan edges[3];
     };
 
+    // An edge P->Q as its search sees it: candidates lie on the outer side
+    // (left of P->Q) and are measured from the midpoint; tol covers the
+    // rounding of the side test.
+    struct edge_frame {
+        const vector_2d& p;
+        const vector_2d& q;
+        double mx, my, ax, ay, tol;
+        // Whether a point within the bounds may lie on the outer side.
+        bool may_be_outside(const float* bounds) const;
+        // A lower bound of the distance from the midpoint to a point within
+        // the bounds.
+        double nearest(const float* bounds) const;
+    };
+
     bool seed_triangle();
     void add_triangle(std::int32_t a, std::int32_t b, std::int32_t c);
     void grow();
@@ -140,10 +154,9 @@ class poligondef {
     void append_entry(std::int32_t node, const face_box& box);
     void split_crowded(std::int32_t node);
     bool edge_meets(std::int32_t t, const bucket_node& bucket) const;
-    void outside_region(const vector_2d& p, const vector_2d& q, std::int32_t& c0, std::int32_t& c1,
+    edge_frame frame_of(std::int32_t from, std::int32_t to) const;
+    void outside_region(const edge_frame& edge, std::int32_t& c0, std::int32_t& c1,
                         std::int32_t& r0, std::int32_t& r1) const;
-    static bool bounds_may_be_outside(const float* bounds, const vector_2d& p, double ax, double ay,
-                                      double tol);
     void build_cell_trees();
     std::int32_t build_point_node(std::int32_t begin, std::int32_t end, int depth);
 
