@@ -1,131 +1,214 @@
 #include "graph_writer.h"
 
-#include "atomic_file.h"
+#include "base/atomic_file.h"
+#include "base/memory_error.h"
 
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <pugixml.hpp>
+#include <new>
 
 namespace tessaline {
 
 namespace {
 
-// Sets attribute values from numbers without going through the global locale.
-class value_setter {
+// Writes the XML text straight to its sink, element by element, so a save
+// needs no document in memory and a write that fails is seen at once. The
+// layout is one element per line: declaration, root, children, no indent.
+template <typename Sink> class xml_stream {
   public:
-    explicit value_setter(char decimal_separator) : separator_(decimal_separator) {}
+    xml_stream(Sink& sink, char decimal_separator) : sink_(sink), separator_(decimal_separator) {}
 
-    void integer(pugi::xml_node node, const char* name, std::int64_t value) {
+    void declaration() { put("<?xml version=\"1.0\"?>\n"); }
+    void open(std::string_view element) {
+        put("<");
+        put(element);
+    }
+    // After open(): ends the start tag of an element with children.
+    void begin_children() { put(">\n"); }
+    // After open(): ends an element without children.
+    void close_empty() { put(" />\n"); }
+    void close(std::string_view element) {
+        put("</");
+        put(element);
+        put(">\n");
+    }
+
+    void integer(std::string_view name, std::int64_t value) {
         char text[24];
         const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-        node.append_attribute(name).set_value(text, static_cast<size_t>(end - text));
+        attribute(name, std::string_view(text, static_cast<size_t>(end - text)));
     }
-    void real(pugi::xml_node node, const char* name, double value) {
-        const std::string text = general_text(value, separator_);
-        node.append_attribute(name).set_value(text.data(), text.size());
+    void real(std::string_view name, double value) {
+        attribute(name, general_text(value, separator_));
     }
-    void boolean(pugi::xml_node node, const char* name, bool value) {
-        node.append_attribute(name).set_value(value ? "True" : "False");
-    }
-    void text(pugi::xml_node node, const char* name, const std::string& value) {
-        node.append_attribute(name).set_value(value.data(), value.size());
+    void boolean(std::string_view name, bool value) { attribute(name, value ? "True" : "False"); }
+    void text(std::string_view name, std::string_view value) {
+        put(" ");
+        put(name);
+        put("=\"");
+        escaped(value);
+        put("\"");
     }
 
   private:
+    // For values that need no escaping (numbers, flags).
+    void attribute(std::string_view name, std::string_view value) {
+        put(" ");
+        put(name);
+        put("=\"");
+        put(value);
+        put("\"");
+    }
+    void put(std::string_view s) { sink_.write(s.data(), s.size()); }
+
+    // As XML attribute values must be: markup characters as entities and
+    // control characters as character references, so line breaks and tabs
+    // in a caption survive the reader's normalisation. A NUL cannot be
+    // written at all; the value ends there.
+    void escaped(std::string_view value) {
+        size_t plain = 0;
+        for (size_t i = 0; i < value.size(); ++i) {
+            const auto c = static_cast<unsigned char>(value[i]);
+            if (c >= 32 && c != '&' && c != '<' && c != '"') continue;
+            put(value.substr(plain, i - plain));
+            plain = i + 1;
+            if (c == 0) return;
+            if (c == '&') {
+                put("&amp;");
+            } else if (c == '<') {
+                put("&lt;");
+            } else if (c == '"') {
+                put("&quot;");
+            } else {
+                const char reference[] = {'&', '#', static_cast<char>('0' + c / 10),
+                                          static_cast<char>('0' + c % 10), ';'};
+                put(std::string_view(reference, sizeof reference));
+            }
+        }
+        put(value.substr(plain));
+    }
+
+    Sink& sink_;
     char separator_;
 };
 
-void append_axis_integers(value_setter& set, pugi::xml_node root, const char* element,
-                          const axis_values<std::int32_t>& values) {
-    pugi::xml_node node = root.append_child(element);
-    set.integer(node, "x_val", values.x);
-    set.integer(node, "y_val", values.y);
-    set.integer(node, "z_val", values.z);
+template <typename Sink>
+void axis_integers(xml_stream<Sink>& out, std::string_view element,
+                   const axis_values<std::int32_t>& values) {
+    out.open(element);
+    out.integer("x_val", values.x);
+    out.integer("y_val", values.y);
+    out.integer("z_val", values.z);
+    out.close_empty();
 }
 
-void append_axis_flags(value_setter& set, pugi::xml_node root, const char* element,
-                       const axis_values<bool>& values) {
-    pugi::xml_node node = root.append_child(element);
-    set.boolean(node, "x_val", values.x);
-    set.boolean(node, "y_val", values.y);
-    set.boolean(node, "z_val", values.z);
+template <typename Sink>
+void axis_flags(xml_stream<Sink>& out, std::string_view element, const axis_values<bool>& values) {
+    out.open(element);
+    out.boolean("x_val", values.x);
+    out.boolean("y_val", values.y);
+    out.boolean("z_val", values.z);
+    out.close_empty();
 }
 
-void build_document(pugi::xml_document& doc, const graph_document& graph,
-                    std::string_view program_version, char decimal_separator) {
-    value_setter set(decimal_separator);
-    pugi::xml_node root = doc.append_child("graph");
-    const auto single = [&](const char* element) { return root.append_child(element); };
+template <typename Sink>
+void single_real(xml_stream<Sink>& out, std::string_view element, double value) {
+    out.open(element);
+    out.real("val", value);
+    out.close_empty();
+}
 
-    set.text(single("program_name"), "val", std::string(graph_file_product_name));
-    set.text(single("version"), "val", std::string(program_version));
+template <typename Sink>
+void single_integer(xml_stream<Sink>& out, std::string_view element, std::int64_t value) {
+    out.open(element);
+    out.integer("val", value);
+    out.close_empty();
+}
 
-    pugi::xml_node points = single("df_points");
-    set.integer(points, "size", static_cast<std::int64_t>(graph.points.size()));
-    std::int64_t id = 0;
-    for (const data_point& p : graph.points) {
-        pugi::xml_node child = points.append_child("p");
-        set.integer(child, "id", id++);
-        set.real(child, "x", p.x);
-        set.real(child, "y", p.y);
-        set.real(child, "z", p.z);
+template <typename Sink>
+void write_document(Sink& sink, const graph_document& graph, std::string_view program_version,
+                    char decimal_separator) {
+    xml_stream<Sink> out(sink, decimal_separator);
+    out.declaration();
+    out.open("graph");
+    out.begin_children();
+
+    out.open("program_name");
+    out.text("val", graph_file_product_name);
+    out.close_empty();
+    out.open("version");
+    out.text("val", program_version);
+    out.close_empty();
+
+    out.open("df_points");
+    out.integer("size", static_cast<std::int64_t>(graph.points.size()));
+    if (graph.points.empty()) {
+        out.close_empty();
+    } else {
+        out.begin_children();
+        std::int64_t id = 0;
+        for (const data_point& p : graph.points) {
+            out.open("p");
+            out.integer("id", id++);
+            out.real("x", p.x);
+            out.real("y", p.y);
+            out.real("z", p.z);
+            out.close_empty();
+        }
+        out.close("df_points");
     }
-    pugi::xml_node faces = single("df_faces");
-    set.integer(faces, "size", static_cast<std::int64_t>(graph.faces.size()));
-    id = 0;
-    for (const triangle& f : graph.faces) {
-        pugi::xml_node child = faces.append_child("f");
-        set.integer(child, "id", id++);
-        set.integer(child, "p0", f.p0);
-        set.integer(child, "p1", f.p1);
-        set.integer(child, "p2", f.p2);
+    out.open("df_faces");
+    out.integer("size", static_cast<std::int64_t>(graph.faces.size()));
+    if (graph.faces.empty()) {
+        out.close_empty();
+    } else {
+        out.begin_children();
+        std::int64_t id = 0;
+        for (const triangle& f : graph.faces) {
+            out.open("f");
+            out.integer("id", id++);
+            out.integer("p0", f.p0);
+            out.integer("p1", f.p1);
+            out.integer("p2", f.p2);
+            out.close_empty();
+        }
+        out.close("df_faces");
     }
 
     // Camera values are 32-bit; widened, they are written with their binary noise.
-    set.real(single("screen_view_alpha"), "val", graph.camera.alpha);
-    set.real(single("screen_view_betta"), "val", graph.camera.betta);
-    set.real(single("screen_view_radius"), "val", graph.camera.radius);
-    set.real(single("screen_view_move_a"), "val", graph.camera.move_a);
-    set.real(single("screen_view_move_b"), "val", graph.camera.move_b);
-    set.integer(single("space_selected_point_id"), "val", graph.selected_point_id);
-    append_axis_integers(set, root, "shift_marks", graph.marks_step);
-    append_axis_integers(set, root, "shift_scale", graph.zoom_step);
-    pugi::xml_node captions = single("axis_caption");
-    set.text(captions, "x_val", graph.captions.x);
-    set.text(captions, "y_val", graph.captions.y);
-    set.text(captions, "z_val", graph.captions.z);
-    set.integer(single("shift_font_zoom"), "val", graph.font_zoom_step);
-    set.integer(single("font_color"), "val", graph.font_color);
-    set.integer(single("point_size"), "val", graph.point_size);
-    append_axis_flags(set, root, "t_shift", graph.t_shift);
-    append_axis_flags(set, root, "t_turn", graph.t_turn);
-    append_axis_flags(set, root, "t_inv", graph.t_inv);
-    append_axis_flags(set, root, "t_overturn", graph.t_overturn);
-    pugi::xml_node modes = single("space_graph_mode");
-    set.boolean(modes, "mode_points", graph.modes.mode_points);
-    set.boolean(modes, "mode_lines", graph.modes.mode_lines);
-    set.boolean(modes, "mode_poligones", graph.modes.mode_poligones);
+    single_real(out, "screen_view_alpha", graph.camera.alpha);
+    single_real(out, "screen_view_betta", graph.camera.betta);
+    single_real(out, "screen_view_radius", graph.camera.radius);
+    single_real(out, "screen_view_move_a", graph.camera.move_a);
+    single_real(out, "screen_view_move_b", graph.camera.move_b);
+    single_integer(out, "space_selected_point_id", graph.selected_point_id);
+    axis_integers(out, "shift_marks", graph.marks_step);
+    axis_integers(out, "shift_scale", graph.zoom_step);
+    out.open("axis_caption");
+    out.text("x_val", graph.captions.x);
+    out.text("y_val", graph.captions.y);
+    out.text("z_val", graph.captions.z);
+    out.close_empty();
+    single_integer(out, "shift_font_zoom", graph.font_zoom_step);
+    single_integer(out, "font_color", graph.font_color);
+    single_integer(out, "point_size", graph.point_size);
+    axis_flags(out, "t_shift", graph.t_shift);
+    axis_flags(out, "t_turn", graph.t_turn);
+    axis_flags(out, "t_inv", graph.t_inv);
+    axis_flags(out, "t_overturn", graph.t_overturn);
+    out.open("space_graph_mode");
+    out.boolean("mode_points", graph.modes.mode_points);
+    out.boolean("mode_lines", graph.modes.mode_lines);
+    out.boolean("mode_poligones", graph.modes.mode_poligones);
+    out.close_empty();
+
+    out.close("graph");
 }
 
-// One element per line, no indentation, UTF-8, declaration without encoding.
-void save_document(const pugi::xml_document& doc, pugi::xml_writer& out) {
-    doc.save(out, "", pugi::format_indent, pugi::encoding_utf8);
-}
-
-struct string_output : pugi::xml_writer {
+struct string_sink {
     std::string text;
-    void write(const void* data, size_t size) override {
-        text.append(static_cast<const char*>(data), size);
-    }
-};
-
-struct file_output : pugi::xml_writer {
-    explicit file_output(atomic_file& f) : file(f) {}
-    atomic_file& file;
-    void write(const void* data, size_t size) override {
-        file.write(static_cast<const char*>(data), size);
-    }
+    void write(const char* data, size_t size) { text.append(data, size); }
 };
 
 } // namespace
@@ -157,10 +240,8 @@ std::string graph_write_problem(const graph_document& graph) {
 std::string graph_file_text(const graph_document& graph, std::string_view program_version,
                             char decimal_separator) {
     if (!graph_write_problem(graph).empty()) return {};
-    pugi::xml_document doc;
-    build_document(doc, graph, program_version, decimal_separator);
-    string_output out;
-    save_document(doc, out);
+    string_sink out;
+    write_document(out, graph, program_version, decimal_separator);
     return std::move(out.text);
 }
 
@@ -168,14 +249,18 @@ save_result save_graph_file(const std::filesystem::path& path, const graph_docum
                             std::string_view program_version, char decimal_separator) {
     if (std::string problem = graph_write_problem(graph); !problem.empty())
         return {"Cannot save \"" + path.string() + "\": " + problem + "."};
-    // An unwritable folder fails here, before the document is built.
-    atomic_file file(path);
-    if (!file.error().empty()) return {file.error()};
-    pugi::xml_document doc;
-    build_document(doc, graph, program_version, decimal_separator);
-    file_output out(file);
-    save_document(doc, out);
-    if (!file.commit()) return {file.error()};
+    try {
+        // An unwritable folder fails here, before anything is written.
+        atomic_file file(path);
+        if (!file.error().empty()) return {file.error()};
+        write_document(file, graph, program_version, decimal_separator);
+        // Every write went through the file, which fails the commit after
+        // any failed one: the old file is replaced by a whole document or
+        // not at all.
+        if (!file.commit()) return {file.error()};
+    } catch (const std::bad_alloc&) {
+        return {"Cannot save \"" + path.string() + "\": " + not_enough_memory("write it") + "."};
+    }
     return {};
 }
 

@@ -1,11 +1,11 @@
 #include "png_writer.h"
 
+#include "base/atomic_file.h"
+#include "base/memory_error.h"
+
 #include <zlib.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <memory>
+#include <new>
 #include <stdexcept>
 
 namespace tessaline {
@@ -48,10 +48,6 @@ std::string deflated_rows(const rgb_image& image) {
     return packed;
 }
 
-struct file_closer {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 } // namespace
 
 std::string encode_png(const rgb_image& image) {
@@ -74,31 +70,21 @@ std::string encode_png(const rgb_image& image) {
 }
 
 png_save_result save_png(const std::string& path, const rgb_image& image) {
-    std::string bytes;
     try {
-        bytes = encode_png(image);
+        const std::string bytes = encode_png(image);
+        // Written aside, without a name where the file system allows, and
+        // renamed over the path once on disk: a failed or killed save never
+        // leaves a broken picture, nor touches a file of the side file's name.
+        atomic_file file(path);
+        if (file.write(bytes.data(), bytes.size()) && file.commit()) return {};
+        return {false, file.error()};
+    } catch (const std::bad_alloc&) {
+        const std::uint64_t needed = static_cast<std::uint64_t>(image.pixels.size()) * 3;
+        return {false, "Cannot save \"" + path +
+                           "\": " + not_enough_memory("encode the picture", needed) + "."};
     } catch (const std::exception& e) {
-        return {false, e.what()};
+        return {false, "Cannot save \"" + path + "\": " + e.what()};
     }
-    const std::string aside = path + ".part";
-    {
-        std::unique_ptr<std::FILE, file_closer> file(std::fopen(aside.c_str(), "wb"));
-        if (!file) return {false, "Cannot create " + aside + ": " + std::strerror(errno)};
-        const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-        const bool flushed = std::fflush(file.get()) == 0;
-        if (!written || !flushed) {
-            const std::string reason = std::strerror(errno);
-            file.reset();
-            std::remove(aside.c_str());
-            return {false, "Cannot write " + aside + ": " + reason};
-        }
-    }
-    if (std::rename(aside.c_str(), path.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        std::remove(aside.c_str());
-        return {false, "Cannot replace " + path + ": " + reason};
-    }
-    return {};
 }
 
 } // namespace tessaline
