@@ -2,11 +2,15 @@
 
 #include "value_text.h"
 
+#include "base/memory_error.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <new>
 #include <pugixml.hpp>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -307,35 +311,68 @@ graph_read cannot_open(const std::string& name, int error_number) {
 struct file_bytes {
     std::unique_ptr<char[]> data;
     size_t size = 0;
+    std::uint64_t file_size = 0;
     int error_number = 0;
+    std::string refusal; // why the file is not read further, after the name
+    bool out_of_memory = false;
 };
+
+// What reading a graph file of `file_size` bytes takes at its peak: the text,
+// the parser's nodes over it, and the graph taken from them.
+std::uint64_t memory_to_read(std::uint64_t file_size) {
+    return file_size * graph_file_memory_per_byte;
+}
+
+// A graph file has markup within its first bytes; one without any (a table,
+// a disk image, a sparse file of zeros) is not read on to its end.
+constexpr size_t sniff_size = 64 * 1024;
+// Growing from this, the buffer only ever holds what was really read: the
+// size a file claims (or a device that never ends) is not taken on trust.
+constexpr size_t first_capacity = 4 * 1024 * 1024;
+
+void grow(file_bytes& bytes, size_t& capacity) {
+    size_t larger = capacity * 2;
+    // A regular file that does not grow while read needs one byte more than
+    // its size, for the parser's terminator.
+    if (bytes.file_size + 1 > capacity && bytes.file_size + 1 < larger)
+        larger = static_cast<size_t>(bytes.file_size + 1);
+    auto data = std::make_unique_for_overwrite<char[]>(larger);
+    std::memcpy(data.get(), bytes.data.get(), bytes.size);
+    bytes.data = std::move(data);
+    capacity = larger;
+}
 
 file_bytes read_whole_file(const std::filesystem::path& path) {
     file_bytes bytes;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking, so that a named pipe without a writer cannot hang the open.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         bytes.error_number = errno;
         return bytes;
     }
     struct stat info {};
-    size_t capacity = 1 << 16;
-    if (::fstat(fd, &info) == 0) {
-        if (S_ISDIR(info.st_mode)) {
-            ::close(fd);
-            bytes.error_number = EISDIR;
-            return bytes;
-        }
-        if (S_ISREG(info.st_mode)) capacity = static_cast<size_t>(info.st_size) + 1;
+    if (::fstat(fd, &info) != 0) {
+        bytes.error_number = errno;
+        ::close(fd);
+        return bytes;
     }
+    if (S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        bytes.error_number = EISDIR;
+        return bytes;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        bytes.refusal = "it is not a regular file";
+        return bytes;
+    }
+    bytes.file_size = static_cast<std::uint64_t>(info.st_size);
+    const std::uint64_t wanted = std::min<std::uint64_t>(bytes.file_size + 1, first_capacity);
+    size_t capacity = static_cast<size_t>(std::max<std::uint64_t>(wanted, 1));
     bytes.data = std::make_unique_for_overwrite<char[]>(capacity);
+    bool sniffed = false;
     for (;;) {
-        if (bytes.size == capacity) {
-            // Only for files that grow while read, or pipes of unknown length.
-            auto larger = std::make_unique_for_overwrite<char[]>(capacity * 2);
-            std::memcpy(larger.get(), bytes.data.get(), bytes.size);
-            bytes.data = std::move(larger);
-            capacity *= 2;
-        }
+        if (bytes.size == capacity) grow(bytes, capacity);
         const ssize_t n = ::read(fd, bytes.data.get() + bytes.size, capacity - bytes.size);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
@@ -344,22 +381,56 @@ file_bytes read_whole_file(const std::filesystem::path& path) {
         }
         if (n == 0) break;
         bytes.size += static_cast<size_t>(n);
+        if (!sniffed && bytes.size >= sniff_size) {
+            sniffed = true;
+            if (std::memchr(bytes.data.get(), '<', sniff_size) == nullptr) {
+                bytes.refusal = "its first 64 KB hold no XML markup";
+                break;
+            }
+            // A file far beyond the memory is refused before it is read for
+            // minutes and the system has to take memory from other programs.
+            const std::uint64_t available = memory_available();
+            if (available > 0 && memory_to_read(bytes.file_size) > available) {
+                bytes.out_of_memory = true;
+                break;
+            }
+        }
     }
     ::close(fd);
     return bytes;
+}
+
+graph_read out_of_memory(const std::string& name, std::uint64_t file_size) {
+    graph_read out;
+    out.error = "Cannot open " + name + ": " +
+                not_enough_memory("read it", memory_to_read(file_size)) + ".";
+    return out;
 }
 
 } // namespace
 
 graph_read read_graph_file(const std::filesystem::path& path) {
     const std::string name = in_quotes(path.string());
-    file_bytes bytes = read_whole_file(path);
-    if (bytes.error_number != 0) return cannot_open(name, bytes.error_number);
-    pugi::xml_document doc;
-    const pugi::xml_parse_result result = doc.load_buffer_inplace(
-        bytes.data.get(), bytes.size, pugi::parse_default, pugi::encoding_auto);
-    if (!result) return parse_error(result, bytes.data.get(), bytes.size, name);
-    return read_document(doc, name);
+    std::uint64_t file_size = 0;
+    try {
+        file_bytes bytes = read_whole_file(path);
+        file_size = bytes.file_size;
+        if (bytes.error_number != 0) return cannot_open(name, bytes.error_number);
+        if (bytes.out_of_memory) return out_of_memory(name, file_size);
+        if (!bytes.refusal.empty()) {
+            graph_read out;
+            out.error = name + " is not a graph file: " + bytes.refusal + ".";
+            return out;
+        }
+        pugi::xml_document doc;
+        const pugi::xml_parse_result result = doc.load_buffer_inplace(
+            bytes.data.get(), bytes.size, pugi::parse_default, pugi::encoding_auto);
+        if (result.status == pugi::status_out_of_memory) return out_of_memory(name, file_size);
+        if (!result) return parse_error(result, bytes.data.get(), bytes.size, name);
+        return read_document(doc, name);
+    } catch (const std::bad_alloc&) {
+        return out_of_memory(name, file_size);
+    }
 }
 
 graph_read read_graph_text(std::string_view text, std::string_view name) {
