@@ -20,9 +20,54 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
+bool is_space(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// The rest of a quoted cell from just after its opening quote; "" inside it
+// stands for one quote. Returns the position after the closing quote.
+size_t quoted_cell(std::string_view line, size_t i, std::string& cell) {
+    for (; i < line.size(); ++i) {
+        if (line[i] != '"') {
+            cell += line[i];
+        } else if (i + 1 < line.size() && line[i + 1] == '"') {
+            cell += '"';
+            ++i;
+        } else {
+            return i + 1;
+        }
+    }
+    return i;
+}
+
+// Cells parted by runs of spaces and tabs, as plain data files lay them out.
+std::vector<std::string> split_on_blanks(std::string_view line, size_t wanted) {
+    std::vector<std::string> cells;
+    size_t i = 0;
+    while (cells.size() < wanted) {
+        while (i < line.size() && is_space(line[i]))
+            ++i;
+        if (i == line.size()) break;
+        std::string cell;
+        if (line[i] == '"') {
+            i = quoted_cell(line, i + 1, cell);
+            while (i < line.size() && !is_space(line[i]))
+                ++i;
+        } else {
+            const size_t start = i;
+            while (i < line.size() && !is_space(line[i]))
+                ++i;
+            cell = line.substr(start, i - start);
+        }
+        cells.push_back(std::move(cell));
+    }
+    return cells;
+}
+
 // The first `wanted` cells of a line; a cell in double quotes may hold the
 // separator, and "" inside it stands for one quote.
 std::vector<std::string> split_cells(std::string_view line, char separator, size_t wanted) {
+    if (separator == ' ') return split_on_blanks(line, wanted);
     std::vector<std::string> cells;
     size_t i = 0;
     while (cells.size() < wanted && i <= line.size()) {
@@ -31,19 +76,7 @@ std::vector<std::string> split_cells(std::string_view line, char separator, size
         while (i < line.size() && line[i] == ' ')
             ++i;
         if (i < line.size() && line[i] == '"') {
-            for (++i; i < line.size(); ++i) {
-                if (line[i] == '"') {
-                    if (i + 1 < line.size() && line[i + 1] == '"') {
-                        cell += '"';
-                        ++i;
-                    } else {
-                        ++i;
-                        break;
-                    }
-                } else {
-                    cell += line[i];
-                }
-            }
+            i = quoted_cell(line, i + 1, cell);
             while (i < line.size() && line[i] != separator)
                 ++i;
         } else {
@@ -58,14 +91,27 @@ std::vector<std::string> split_cells(std::string_view line, char separator, size
     return cells;
 }
 
-char detect_separator(std::string_view line) {
+// A tab, ";" or "," where the line holds one; nothing otherwise.
+char marked_separator(std::string_view line) {
     if (line.find('\t') != std::string_view::npos) return '\t';
     if (line.find(';') != std::string_view::npos) return ';';
-    return ',';
+    if (line.find(',') != std::string_view::npos) return ',';
+    return 0;
 }
 
 bool is_blank(std::string_view line) {
     return trimmed(line).empty();
+}
+
+// The first line of `text` that is not blank.
+std::string_view second_line(std::string_view text) {
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!is_blank(line)) return line;
+    }
+    return {};
 }
 
 } // namespace
@@ -80,7 +126,13 @@ point_table parse_point_table(std::string_view text) {
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (line.ends_with('\r')) line.remove_suffix(1);
         if (is_blank(line)) continue;
-        if (first) table.separator = detect_separator(line);
+        // A title line of one word says nothing of the separator: then the
+        // next line decides, and without a mark in either, blanks part cells.
+        if (first) {
+            table.separator = marked_separator(line);
+            if (!table.separator) table.separator = marked_separator(second_line(text));
+            if (!table.separator) table.separator = ' ';
+        }
         const std::vector<std::string> cells = split_cells(line, table.separator, 3);
         std::optional<double> x, y, z;
         if (cells.size() == 3) {

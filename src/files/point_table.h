@@ -1,6 +1,7 @@
-// X, Y and Z from the first three columns of a CSV or TSV table. Rows whose
-// three cells do not all convert are skipped, as an import skips them; a
-// first row that does not convert is the header and gives the captions.
+// X, Y and Z from the first three columns of a CSV, TSV or blank-separated
+// table. Rows whose three cells do not all convert are skipped, as an import
+// skips them; a first row that does not convert is the header and gives the
+// captions.
 #pragma once
 
 #include "files/graph_document.h"
@@ -17,7 +18,7 @@ struct point_table {
     axis_values<std::string> captions{"X", "Y", "Z"};
     bool has_header = false;
     std::int64_t rows_skipped = 0; // blank lines are not rows
-    char separator = ',';          // tab, ";" or ","
+    char separator = ',';          // tab, ";", "," or ' ' for runs of blanks
 };
 
 struct point_table_read {
@@ -26,7 +27,9 @@ struct point_table_read {
     bool ok() const { return error.empty(); }
 };
 
-// The separator is a tab, else ";", else "," by what the first row holds.
+// The separator is a tab, else ";", else "," by what the first row holds (or
+// the next, after a title of one word); without any, runs of spaces and tabs
+// part the cells.
 point_table parse_point_table(std::string_view text);
 
 point_table_read read_point_table(const std::filesystem::path& path);

@@ -17,9 +17,11 @@ int info_command(const std::vector<std::string>& args);
 int sheets_command(const std::vector<std::string>& args);
 
 // Builds the faces of the points and saves them with the view of a fresh
-// start; prints points read, rows skipped and faces built.
+// start; prints points read, rows skipped and faces built. No point read is
+// an error that leaves the output alone.
 int save_fresh_graph(const data_points_& points, const axis_values<std::string>& captions,
-                     std::int64_t rows_skipped, const std::string& output);
+                     std::int64_t rows_skipped, const std::string& input,
+                     const std::string& output);
 
 // A workbook (.xlsx, .xls, .ods) goes through the desktop program's import.
 bool is_workbook_path(const std::string& path);

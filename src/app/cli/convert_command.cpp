@@ -12,7 +12,15 @@
 namespace tessaline {
 
 int save_fresh_graph(const data_points_& points, const axis_values<std::string>& captions,
-                     std::int64_t rows_skipped, const std::string& output) {
+                     std::int64_t rows_skipped, const std::string& input,
+                     const std::string& output) {
+    // An empty graph over the target would cost the user a file for nothing.
+    if (points.empty()) {
+        print_error("no point read from \"" + input + "\": no row holds three numbers (" +
+                    std::to_string(rows_skipped) + " rows skipped); \"" + output +
+                    "\" is left as it was.");
+        return exit_failed;
+    }
     Datafield field;
     field.load_points(points);
     graph_document graph; // the view of a fresh start
@@ -57,7 +65,7 @@ int convert_command(const std::vector<std::string>& args) {
         print_error(read.error);
         return exit_failed;
     }
-    return save_fresh_graph(read.table.points, read.table.captions, read.table.rows_skipped,
+    return save_fresh_graph(read.table.points, read.table.captions, read.table.rows_skipped, input,
                             output);
 }
 

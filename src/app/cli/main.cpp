@@ -1,5 +1,6 @@
 // tessaline-cli: the headless tool. Dispatches to one sub-command by name.
 #include "app/version.h"
+#include "base/memory_error.h"
 #include "cli_output.h"
 #include "commands.h"
 #include "render_command.h"
@@ -98,7 +99,14 @@ int main(int argc, char** argv) {
                       << c.help << '\n';
             return exit_done;
         }
-        return c.run(rest);
+        // The edge of every command: nothing escapes as an abort, and memory
+        // running out is said in words.
+        try {
+            return c.run(rest);
+        } catch (...) {
+            print_error(std::string(c.name) + ": " + current_error_text() + ".");
+            return exit_failed;
+        }
     }
     print_error("unknown command \"" + first + "\"");
     print_usage(std::cerr);

@@ -2,6 +2,7 @@
 // the same screen and scene, saved as PNG.
 #include "render_command.h"
 
+#include "base/memory_error.h"
 #include "cli_output.h"
 #include "files/graph_apply.h"
 #include "files/graph_reader.h"
@@ -13,6 +14,7 @@
 #include <charconv>
 #include <exception>
 #include <iostream>
+#include <new>
 
 namespace tessaline {
 
@@ -113,8 +115,11 @@ int render_command(const std::vector<std::string>& args) {
             print_error(saved.error);
             return exit_failed;
         }
+    } catch (const std::bad_alloc&) {
+        print_error(not_enough_memory("draw " + input, egl_surface::memory_needed(size)) + ".");
+        return exit_failed;
     } catch (const std::exception& e) {
-        print_error(e.what());
+        print_error(error_text(e));
         return exit_failed;
     }
     std::cout << "rendered " << size.width << "x" << size.height << ": " << output << '\n';

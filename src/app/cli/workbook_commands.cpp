@@ -72,7 +72,7 @@ int convert_with(Reader& reader, const workbook_options& o, import_choice choice
         const auto& c = *imported.captions;
         captions = {c[0], c[1], c[2]};
     }
-    return save_fresh_graph(imported.points, captions, imported.rows_skipped, o.output);
+    return save_fresh_graph(imported.points, captions, imported.rows_skipped, o.input, o.output);
 }
 
 } // namespace

@@ -20,7 +20,7 @@ int main(int argc, char* argv[]) {
     }
 
     tessaline::set_default_surface_format();
-    QApplication app(argc, argv);
+    tessaline::TApplication app(argc, argv);
     tessaline::set_application_identity(app);
 
     tessaline::TFMain window;

@@ -5,6 +5,8 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -96,6 +98,33 @@ struct framebuffer_functions {
     }
 };
 
+std::string too_large(pixel_size size) {
+    return "a picture of " + std::to_string(size.width) + "x" + std::to_string(size.height) +
+           " pixels is too large";
+}
+
+// The renderer's own limits, said as such rather than as an incomplete
+// framebuffer.
+void check_size(pixel_size size) {
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
+    GLint viewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    GLint widest = largest, highest = largest;
+    if (viewport[0] > 0 && (widest <= 0 || viewport[0] < widest)) widest = viewport[0];
+    if (viewport[1] > 0 && (highest <= 0 || viewport[1] < highest)) highest = viewport[1];
+    if ((widest > 0 && size.width > widest) || (highest > 0 && size.height > highest))
+        throw std::runtime_error(too_large(size) + ": this renderer draws at most " +
+                                 std::to_string(widest) + "x" + std::to_string(highest));
+}
+
+void check_memory(pixel_size size) {
+    if (glGetError() != GL_OUT_OF_MEMORY) return;
+    throw std::runtime_error(too_large(size) + " for the memory: it needs about " +
+                             std::to_string(egl_surface::memory_needed(size) / 1'000'000 + 1) +
+                             " MB");
+}
+
 // A colour and a depth renderbuffer behind one framebuffer object; deleted
 // with it while the owning context is current.
 class offscreen_target {
@@ -112,11 +141,16 @@ class offscreen_target {
     offscreen_target& operator=(const offscreen_target&) = delete;
 
     void allocate(pixel_size size) {
+        check_size(size);
+        // Earlier errors must not be taken for this allocation's.
+        for (int i = 0; i < 32 && glGetError() != GL_NO_ERROR; ++i) {
+        }
         gl_.bind_renderbuffer(GL_RENDERBUFFER, renderbuffers_[0]);
         gl_.renderbuffer_storage(GL_RENDERBUFFER, GL_RGBA8, size.width, size.height);
         gl_.bind_renderbuffer(GL_RENDERBUFFER, renderbuffers_[1]);
         gl_.renderbuffer_storage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, size.width, size.height);
         gl_.bind_renderbuffer(GL_RENDERBUFFER, 0);
+        check_memory(size);
         bind();
         gl_.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
                                      renderbuffers_[0]);
@@ -125,6 +159,7 @@ class offscreen_target {
         if (gl_.check_framebuffer_status(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
             throw std::runtime_error("Headless OpenGL: the offscreen framebuffer is incomplete");
     }
+
     void bind() const {
         gl_.bind_framebuffer(GL_FRAMEBUFFER, framebuffer_);
         glDrawBuffer(GL_COLOR_ATTACHMENT0);
@@ -196,6 +231,13 @@ void egl_surface::make_current() {
     if (!eglMakeCurrent(state_->display->handle(), EGL_NO_SURFACE, EGL_NO_SURFACE,
                         state_->context.get()))
         fail("cannot make the context current");
+}
+
+std::uint64_t egl_surface::memory_needed(pixel_size size) {
+    // Colour and depth of two targets, the pixels read back and the picture.
+    constexpr std::uint64_t bytes_per_pixel = 2 * (4 + 4) + 3 + 3 + 4;
+    return bytes_per_pixel * static_cast<std::uint64_t>(std::max(size.width, 0)) *
+           static_cast<std::uint64_t>(std::max(size.height, 0));
 }
 
 void egl_surface::resize(pixel_size size) {

@@ -5,6 +5,7 @@
 
 #include "view/surface.h"
 
+#include <cstdint>
 #include <memory>
 
 namespace tessaline {
@@ -17,7 +18,13 @@ class egl_surface final : public surface {
     egl_surface(const egl_surface&) = delete;
     egl_surface& operator=(const egl_surface&) = delete;
 
+    // Throws std::runtime_error saying so when the size is beyond what the
+    // renderer draws or has memory for.
     void resize(pixel_size size);
+
+    // About what drawing a picture of this size and reading it back takes:
+    // both targets with their depth, the pixels read and the picture.
+    static std::uint64_t memory_needed(pixel_size size);
 
     pixel_size size() const override { return size_; }
     void make_current() override;
