@@ -1,6 +1,9 @@
 #include "application.h"
 
+#include "error_report.h"
 #include "product.h"
+
+#include "base/memory_error.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -14,6 +17,17 @@ static void init_ui_resources() {
 }
 
 namespace tessaline {
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        report_error(activeWindow(), QString::fromStdString(current_error_text()));
+        return false;
+    }
+}
 
 void load_ui_resources() {
     static const bool loaded = [] {

@@ -2,12 +2,20 @@
 // surface format, the application's names, and the command line.
 #pragma once
 
+#include <QApplication>
 #include <QString>
 #include <QStringList>
 
-class QCoreApplication;
-
 namespace tessaline {
+
+// The desktop program's application object. An error that escapes a handler
+// ends that command with the standard error report, and the program goes on,
+// instead of unwinding through the event loop and aborting.
+class TApplication : public QApplication {
+  public:
+    TApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
 
 // Makes the icons available; the main window calls it itself.
 void load_ui_resources();

@@ -6,6 +6,7 @@
 
 #include "color_button.h"
 
+#include "base/memory_error.h"
 #include "files/graph_reader.h"
 #include "files/graph_writer.h"
 #include "view/opengl_screen.h"
@@ -13,6 +14,8 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QToolButton>
+
+#include <new>
 
 namespace tessaline {
 
@@ -65,7 +68,21 @@ QString TFMain::open_graph_file(const QString& path) {
     if (read.status == graph_file_status::unreadable) return QString::fromStdString(read.error);
     // A well-formed file of another program is passed over without a word.
     if (read.status != graph_file_status::read) return {};
-    if (read.graph_loaded) datafield->load_graph(read.document.points, read.document.faces);
+    if (read.graph_loaded) {
+        // Built aside, so that running out of memory halfway keeps the graph
+        // that is shown.
+        Datafield loaded;
+        try {
+            loaded.load_graph(read.document.points, read.document.faces);
+        } catch (const std::bad_alloc&) {
+            const std::uint64_t needed =
+                read.document.points.size() * (sizeof(data_point) + sizeof(gl_point)) +
+                read.document.faces.size() * (sizeof(triangle) + sizeof(vector_3d));
+            return tr("Cannot open \"%1\": %2")
+                .arg(path, QString::fromStdString(not_enough_memory("show its graph", needed)));
+        }
+        replace_graph(std::move(loaded));
+    }
     apply_view_settings(read);
     // Rebuilt marks and newly set captions stand at zoom 1; wherever the
     // settings stopped, the marks get the zoom steps the window now holds.

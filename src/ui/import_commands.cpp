@@ -39,13 +39,17 @@ void TFMain::DataImport1Click() {
     import_command();
 }
 
-void TFMain::show_imported_graph(Datafield&& built,
-                                 const std::optional<std::array<std::string, 3>>& captions) {
+void TFMain::replace_graph(Datafield&& built) {
     // The view keeps what it built from the old graph until the revision
     // moves on; the new one was counted from zero.
     const std::uint64_t revision = datafield->revision;
     *datafield = std::move(built);
     datafield->revision = revision + 1;
+}
+
+void TFMain::show_imported_graph(Datafield&& built,
+                                 const std::optional<std::array<std::string, 3>>& captions) {
+    replace_graph(std::move(built));
     if (space* s = scene()) s->select_point(-1);
     // The window's interval steps still stand; the new marks take them.
     datafield->set_shift_marks_x(marks_step_x);

@@ -8,6 +8,7 @@
 #include "main_window.h"
 #include "painter_canvas.h"
 
+#include "base/memory_error.h"
 #include "graph/declaration.h"
 #include "import/clc.h"
 #include "import/xls.h"
@@ -292,8 +293,7 @@ void TFFiles::escape_on_error(const std::function<void()>& handler) {
     try {
         handler();
     } catch (const std::exception& error) {
-        failure = QString::fromUtf8(error.what());
-        if (failure.isEmpty()) failure = tr("The import failed");
+        failure = QString::fromStdString(error_text(error));
         release_reader();
         reject();
     }

@@ -131,6 +131,9 @@ class TFMain : public QMainWindow, public update_check_window {
     // through the caption edits.
     void show_imported_graph(Datafield&& built,
                              const std::optional<std::array<std::string, 3>>& captions);
+    // Puts a graph built aside in the data field's place, so that the view
+    // sees it as new.
+    void replace_graph(Datafield&& built);
 
     // Settings column (the axis is 0, 1, 2 for X, Y, Z).
     void shift_marks_btnClick(int axis, int change);
