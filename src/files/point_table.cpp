@@ -114,6 +114,20 @@ std::string_view second_line(std::string_view text) {
     return {};
 }
 
+// The separator that parts a line into three cells: a tab, ";" or "," where
+// the line holds one, else runs of blanks. A title of one word says nothing,
+// so then the next line decides; failing both, the mark found, or blanks.
+char choose_separator(std::string_view line, std::string_view next) {
+    for (std::string_view candidate : {line, next}) {
+        const char marked = marked_separator(candidate);
+        if (marked && split_cells(candidate, marked, 3).size() == 3) return marked;
+        if (split_cells(candidate, ' ', 3).size() == 3) return ' ';
+    }
+    if (const char marked = marked_separator(line)) return marked;
+    if (const char marked = marked_separator(next)) return marked;
+    return ' ';
+}
+
 } // namespace
 
 point_table parse_point_table(std::string_view text) {
@@ -126,13 +140,7 @@ point_table parse_point_table(std::string_view text) {
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (line.ends_with('\r')) line.remove_suffix(1);
         if (is_blank(line)) continue;
-        // A title line of one word says nothing of the separator: then the
-        // next line decides, and without a mark in either, blanks part cells.
-        if (first) {
-            table.separator = marked_separator(line);
-            if (!table.separator) table.separator = marked_separator(second_line(text));
-            if (!table.separator) table.separator = ' ';
-        }
+        if (first) table.separator = choose_separator(line, second_line(text));
         const std::vector<std::string> cells = split_cells(line, table.separator, 3);
         std::optional<double> x, y, z;
         if (cells.size() == 3) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 using namespace tessaline;
@@ -164,10 +165,53 @@ TEST(Cli, WorkbooksListAndConvert) {
                          "-o", (folder / "x.xyz").string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(contains(r.err, "no sheet \"Nope\"")) << r.err;
-    r = run_cli(folder, {"convert", book, "--sheet", "1", "--x", "1", "--y", "B", "--z", "C",
-                         "-o", (folder / "x.xyz").string()});
+    r = run_cli(folder, {"convert", book, "--sheet", "1", "--x", "1", "--y", "B", "--z", "C", "-o",
+                         (folder / "x.xyz").string()});
     EXPECT_EQ(r.status, 2);
     r = run_cli(folder, {"sheets", (folder / "wide.xyz").string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(contains(r.err, "cannot open")) << r.err;
+}
+
+TEST(Cli, ConvertThatReadsNoPointKeepsTheTarget) {
+    temp_folder folder;
+    const std::string target = (folder / "old.xyz").string();
+    const struct {
+        const char* name;
+        const char* text;
+    } tables[] = {{"two.csv", "1,2\n3,4\n"}, {"empty.csv", ""}, {"words.txt", "a b c\nd e f\n"}};
+    for (const auto& table : tables) {
+        write_text(target, "the user's graph");
+        write_text(folder / table.name, table.text);
+        const run_result r =
+            run_cli(folder, {"convert", (folder / table.name).string(), "-o", target});
+        EXPECT_EQ(r.status, 1) << table.name;
+        EXPECT_TRUE(contains(r.err, "no point read from")) << r.err;
+        EXPECT_EQ(file_text(target), "the user's graph") << table.name;
+    }
+
+    // Columns parted by blanks, as plain data files have them, are read.
+    write_text(folder / "plain.dat", "x  y\tz\n0 0 1\n  1\t0  2\n0 1 3\n");
+    const run_result r =
+        run_cli(folder, {"convert", (folder / "plain.dat").string(), "-o", target});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "points read: 3\nrows skipped: 0\nfaces built: 1\n");
+    EXPECT_EQ(read_graph_file(target).document.captions, (axis_values<std::string>{"x", "y", "z"}));
+}
+
+TEST(Cli, ReadOnlyTargetsAndDevicesAreRefused) {
+    temp_folder folder;
+    const std::string target = (folder / "kept.xyz").string();
+    write_text(target, "the user's graph");
+    ::chmod(target.c_str(), 0444);
+    write_text(folder / "t.csv", "0,0,1\n1,0,2\n0,1,3\n");
+    run_result r = run_cli(folder, {"convert", (folder / "t.csv").string(), "-o", target});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(contains(r.err, "Cannot save \"" + target + "\": Permission denied.")) << r.err;
+    EXPECT_EQ(file_text(target), "the user's graph");
+
+    r = run_cli(folder, {"info", "/dev/zero"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(contains(r.err, "\"/dev/zero\" is not a graph file: it is not a regular file."))
+        << r.err;
 }

@@ -1,5 +1,6 @@
 // tessaline-cli render: the view a graph file keeps, drawn into a PNG.
 #include "files/graph_writer.h"
+#include "support/child_process.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -86,5 +87,22 @@ TEST(RenderCommand, RefusesWhatItCannotDraw) {
     EXPECT_EQ(render(folder / "a.xyz", folder / "x.png", "--size 0x10"), 2);
     EXPECT_EQ(render(folder / "missing.xyz", folder / "x.png"), 1);
     EXPECT_EQ(render(folder / "a.xyz", folder / "no-such-folder" / "x.png"), 1);
+    EXPECT_FALSE(std::filesystem::exists(folder / "x.png"));
+}
+
+TEST(RenderCommand, APictureBeyondTheMemorySaysSo) {
+    if (address_sanitizer) GTEST_SKIP() << "no address space limit under AddressSanitizer";
+    temp_folder folder;
+    ASSERT_TRUE(save_graph_file(folder / "a.xyz", small_graph(), "test", '.').ok());
+    // 12000 x 12000 pixels take some 3.7 GB; the renderer gets 2 GB.
+    const std::string command = std::string("ulimit -v 2000000; LC_ALL=C '") + TESSALINE_CLI +
+                                "' render '" + (folder / "a.xyz").string() + "' -o '" +
+                                (folder / "x.png").string() + "' --size 12000x12000 2>'" +
+                                (folder / "err.txt").string() + "'";
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    const std::string err = file_text(folder / "err.txt");
+    EXPECT_NE(err.find("a picture of 12000x12000 pixels is too large"), std::string::npos) << err;
+    EXPECT_NE(err.find("it needs about 3745 MB"), std::string::npos) << err;
     EXPECT_FALSE(std::filesystem::exists(folder / "x.png"));
 }

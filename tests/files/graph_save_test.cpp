@@ -15,14 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> folder_entries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // Saves as a user without write access to `folder`: as root, in a child
 // process that has given up its privileges; otherwise with the folder made
 // read-only. Returns the error text of the save, or nothing when root cannot

@@ -11,7 +11,13 @@ TEST(PointTable, SeparatorFromTheFirstRow) {
     } rows[] = {{"1,2,3\n4,5,6\n", ','},
                 {"1;2;3\n4;5;6\n", ';'},
                 {"1\t2\t3\n4\t5\t6\n", '\t'},
-                {"x;y;z\r\n1;2;3\r\n4;5;6", ';'}};
+                {"x;y;z\r\n1;2;3\r\n4;5;6", ';'},
+                // Plain data files: blanks of any number and kind part cells.
+                {" 1 2  3\n4\t 5\t6\n", ' '},
+                {"x  y\tz\n1 2 3\n4 5 6\n", ' '},
+                // A title of one word leaves the choice to the next line.
+                {"Run3\n1,2,3\n4,5,6\n", ','},
+                {"Run3\n1 2 3\n4 5 6\n", ' '}};
     for (const row& r : rows) {
         const point_table table = parse_point_table(r.text);
         EXPECT_EQ(table.separator, r.separator) << r.text;

@@ -2,11 +2,13 @@
 // when the test ends.
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace tessaline::testing {
 
@@ -38,6 +40,15 @@ inline std::string file_text(const std::filesystem::path& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+// The names in a folder, sorted.
+inline std::vector<std::string> folder_entries(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 inline void write_text(const std::filesystem::path& path, const std::string& text) {

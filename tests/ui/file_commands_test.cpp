@@ -13,6 +13,9 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include <new>
+#include <unistd.h>
+
 namespace tessaline::test {
 namespace {
 
@@ -174,6 +177,36 @@ TEST_F(FileCommands, AMalformedFileIsReportedAndChangesNothing) {
     EXPECT_EQ(seen.text, expected);
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
     EXPECT_EQ(state(), before);
+}
+
+TEST_F(FileCommands, AFileBeyondTheMemoryIsReportedAndChangesNothing) {
+    change_everything();
+    const view_state before = state();
+    // Markup, then 64 GB that take no disk space.
+    const QString file = path("huge.xyz");
+    write_text(file, "<graph>");
+    if (::truncate(file.toLocal8Bit().constData(), off_t{64} << 30) != 0)
+        GTEST_SKIP() << "no sparse files here";
+    message_seen seen;
+    answer_message_box(&seen);
+    answer_file_dialog(file);
+    click("load_btn");
+    ASSERT_TRUE(seen.shown);
+    EXPECT_TRUE(seen.text.startsWith("Cannot open \"" + file +
+                                     "\": not enough memory to read it: it needs about "))
+        << seen.text.toStdString();
+    EXPECT_EQ(state(), before);
+}
+
+TEST_F(FileCommands, AnErrorEscapingAHandlerIsReportedInWords) {
+    // What a handler deep in the toolkit's call would let out.
+    message_seen seen;
+    answer_message_box(&seen);
+    QTimer::singleShot(0, window.get(), [] { throw std::bad_alloc(); });
+    QTRY_VERIFY_WITH_TIMEOUT(seen.shown, 5000);
+    EXPECT_EQ(seen.text, "not enough memory for this task.");
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(FileCommands, AnotherProgramsFileIsPassedOverSilently) {

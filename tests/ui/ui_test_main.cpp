@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     // No update check leaves the machine during tests.
     qputenv("TESSALINE_UPDATE_HOST", "");
     tessaline::set_default_surface_format();
-    QApplication app(argc, argv);
+    tessaline::TApplication app(argc, argv);
     tessaline::set_application_identity(app);
     QTemporaryDir config;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());

@@ -1,5 +1,6 @@
 // PNG files read back by libpng, a decoder of its own.
 #include "headless_view.h"
+#include "support/temp_folder.h"
 #include "view/png_writer.h"
 
 #include <gtest/gtest.h>
@@ -9,9 +10,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tessaline;
 using namespace tessaline::test;
+using namespace tessaline::testing;
 
 namespace {
 
@@ -63,7 +67,7 @@ TEST(PngWriter, SnapshotHasTheViewSizeAndTopRowFirst) {
     view.screen.alpha = 0;
     view.screen.betta = 270; // Z up
     view.render();
-    const auto dir = std::filesystem::path(testing::TempDir());
+    const auto dir = std::filesystem::path(::testing::TempDir());
     const std::string path = (dir / "tessaline_snapshot.png").string();
     ASSERT_TRUE(save_png(path, view.screen.grab_frame()).ok);
     std::ifstream in(path, std::ios::binary);
@@ -79,6 +83,30 @@ TEST(PngWriter, SnapshotHasTheViewSizeAndTopRowFirst) {
     EXPECT_GT(c[2], 200);
     EXPECT_LT(c[0], c[2] - 60);
     std::filesystem::remove(path);
+}
+
+TEST(PngWriter, SideFilesNeitherFollowLinksNorReplaceTheUsersFiles) {
+    temp_folder folder;
+    const std::string path = (folder / "shot.png").string();
+    write_text(folder / "victim.txt", "not to be touched");
+    write_text(folder / "shot.png.part", "the user's own file");
+    // The name this process would give its side file first.
+    const std::string side = ".shot.png.tmp-" + std::to_string(::getpid()) + "-0";
+    std::filesystem::create_symlink(folder / "victim.txt", folder / side);
+    const rgb_image image{2, 1, {255, 0, 0, 0, 0, 255}};
+    ASSERT_TRUE(save_png(path, image).ok);
+    EXPECT_EQ(decode(file_text(path)).pixels, image.pixels);
+    EXPECT_EQ(file_text(folder / "victim.txt"), "not to be touched");
+    EXPECT_EQ(file_text(folder / "shot.png.part"), "the user's own file");
+    EXPECT_EQ(folder_entries(folder.path()),
+              (std::vector<std::string>{side, "shot.png", "shot.png.part", "victim.txt"}));
+
+    // A read-only picture stays, and the error names it, not a side file.
+    ::chmod(path.c_str(), 0444);
+    const png_save_result refused = save_png(path, rgb_image{1, 1, {1, 2, 3}});
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.error, "Cannot save \"" + path + "\": Permission denied.");
+    EXPECT_EQ(decode(file_text(path)).pixels, image.pixels);
 }
 
 TEST(PngWriter, UnwritablePathLeavesAReadableError) {

@@ -118,11 +118,13 @@ void check_size(pixel_size size) {
                                  std::to_string(widest) + "x" + std::to_string(highest));
 }
 
+std::string memory_refusal(pixel_size size) {
+    return too_large(size) + " for the renderer's memory: it needs about " +
+           std::to_string(egl_surface::memory_needed(size) / 1'000'000 + 1) + " MB";
+}
+
 void check_memory(pixel_size size) {
-    if (glGetError() != GL_OUT_OF_MEMORY) return;
-    throw std::runtime_error(too_large(size) + " for the memory: it needs about " +
-                             std::to_string(egl_surface::memory_needed(size) / 1'000'000 + 1) +
-                             " MB");
+    if (glGetError() == GL_OUT_OF_MEMORY) throw std::runtime_error(memory_refusal(size));
 }
 
 // A colour and a depth renderbuffer behind one framebuffer object; deleted
@@ -156,8 +158,9 @@ class offscreen_target {
                                      renderbuffers_[0]);
         gl_.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
                                      renderbuffers_[1]);
+        // Mesa says nothing but this when its memory does not reach.
         if (gl_.check_framebuffer_status(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
-            throw std::runtime_error("Headless OpenGL: the offscreen framebuffer is incomplete");
+            throw std::runtime_error(memory_refusal(size));
     }
 
     void bind() const {
