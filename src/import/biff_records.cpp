@@ -1,7 +1,7 @@
 #include "import/biff_records.h"
 
 #include "import/date_text.h"
-#include "import/xlsx_styles.h"
+#include "import/number_formats.h"
 
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "import/read_limits.h"
-#include "import/workbook.h"
+#include "import/workbook_model.h"
 
 #include <cstdint>
 #include <string>

@@ -2,7 +2,7 @@
 // column; keeps the count of cells over the whole workbook within its limit.
 #pragma once
 
-#include "import/workbook.h"
+#include "import/workbook_model.h"
 
 namespace tessaline {
 

@@ -1,0 +1,33 @@
+#include "import/workbook_model.h"
+
+#include <algorithm>
+
+namespace tessaline {
+
+workbook_cell workbook::cell(int sheet, std::int64_t row, std::int64_t column) const {
+    workbook_cell result;
+    if (sheet < 0 || static_cast<std::size_t>(sheet) >= sheets.size()) return result;
+    const workbook_sheet& s = sheets[static_cast<std::size_t>(sheet)];
+    if (row < 1 || column < 1 || static_cast<std::uint64_t>(row) >= s.row_start.size() ||
+        column > max_sheet_columns)
+        return result;
+    auto first = s.cells.begin() + s.row_start[static_cast<std::size_t>(row - 1)];
+    auto last = s.cells.begin() + s.row_start[static_cast<std::size_t>(row)];
+    auto found = std::lower_bound(
+        first, last, column, [](const stored_cell& c, std::int64_t col) { return c.column < col; });
+    if (found == last || found->column != column) return result;
+
+    result.kind = found->kind;
+    result.number = found->number;
+    std::string_view text =
+        found->text == text_pool::none ? std::string_view() : texts.get(found->text);
+    if (found->kind == cell_kind::text || found->kind == cell_kind::error) result.text = text;
+    if (format == workbook_format::ods && found->text != text_pool::none) result.shown = text;
+    const cell_format& f = formats[found->format < formats.size() ? found->format : 0];
+    if (f.font >= 0 && static_cast<std::size_t>(f.font) < fonts.size())
+        result.font = &fonts[static_cast<std::size_t>(f.font)];
+    result.fill = f.fill;
+    return result;
+}
+
+} // namespace tessaline
