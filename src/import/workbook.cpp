@@ -3,7 +3,9 @@
 #include "import/format_readers.h"
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <new>
 
 namespace tessaline {
 
@@ -33,37 +35,50 @@ std::string file_name_of(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+bool read_by_content(const std::string& path, read_budget& budget, workbook& book,
+                     std::string& reason) {
+    std::error_code status_error;
+    auto status = std::filesystem::status(path, status_error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        // A device or a pipe may never end, and its size tells nothing.
+        reason = "it is not a regular file";
+        return false;
+    }
+    switch (sniff(path)) {
+    case file_kind::compound:
+        return read_biff(path, budget, book, reason);
+    case file_kind::zip:
+        if (auto archive = zip_archive::open(path, budget.limits, reason)) {
+            if (is_ods_package(*archive)) return read_ods(*archive, budget, book, reason);
+            if (archive->contains("xl/workbook.xml") || archive->contains("_rels/.rels"))
+                return read_xlsx(*archive, budget, book, reason);
+            reason = "the zip file is neither an Excel nor an OpenDocument workbook";
+        }
+        return false;
+    case file_kind::unknown:
+        break;
+    }
+    reason = "the file is not an Excel or OpenDocument workbook";
+    return false;
+}
+
 } // namespace
 
 workbook_result read_workbook(const std::string& path, const read_limits& limits) {
     workbook_result result;
     std::string reason;
-    workbook book;
-    read_budget budget{limits, 0};
-    bool read = false;
-    switch (sniff(path)) {
-    case file_kind::compound:
-        read = read_biff(path, budget, book, reason);
-        break;
-    case file_kind::zip:
-        if (auto archive = zip_archive::open(path, limits, reason)) {
-            if (is_ods_package(*archive))
-                read = read_ods(*archive, budget, book, reason);
-            else if (archive->contains("xl/workbook.xml") || archive->contains("_rels/.rels"))
-                read = read_xlsx(*archive, budget, book, reason);
-            else
-                reason = "the zip file is neither an Excel nor an OpenDocument workbook";
+    try {
+        workbook book;
+        read_budget budget(limits);
+        if (read_by_content(path, budget, book, reason)) {
+            result.book = std::move(book);
+            return result;
         }
-        break;
-    case file_kind::unknown:
-        reason = "the file is not an Excel or OpenDocument workbook";
-        break;
+    } catch (const std::bad_alloc&) {
+        // The budget keeps real workbooks far below it; this is a machine short of memory.
+        reason = out_of_memory;
     }
-    if (!read) {
-        result.error = "cannot open \"" + file_name_of(path) + "\": " + reason;
-        return result;
-    }
-    result.book = std::move(book);
+    result.error = "cannot open \"" + file_name_of(path) + "\": " + reason;
     return result;
 }
 

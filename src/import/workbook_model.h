@@ -39,6 +39,8 @@ struct cell_format {
 class text_pool {
   public:
     static constexpr std::uint32_t none = 0xFFFFFFFF;
+    // What an entry costs besides its characters.
+    static constexpr std::uint64_t bytes_per_entry = sizeof(std::uint64_t);
     std::uint32_t add(std::string_view text) {
         starts_.push_back(chars_.size());
         chars_.append(text);
