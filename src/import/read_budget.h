@@ -24,7 +24,7 @@ class read_budget {
     bool add_text(text_pool& pool, std::string_view text, std::uint32_t& index);
     // Counts a text of this size kept elsewhere.
     bool add_text_bytes(std::uint64_t size);
-    // Memory kept besides cells and texts, such as a sheet's row index.
+    // Memory kept besides cells and texts, such as a sheet's own record.
     bool add_bytes(std::uint64_t bytes);
 
     // Forgets what was counted, for a reader that starts over.

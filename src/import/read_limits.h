@@ -19,7 +19,7 @@ struct read_limits {
     // Characters of cell and shared text over all sheets, each text counting
     // its 8-byte offset as well.
     std::uint64_t max_text_bytes = std::uint64_t{512} << 20;
-    // Memory the workbook read may keep: cells, texts, row indexes. A fixed
+    // Memory the workbook read may keep: cells, texts, sheets. A fixed
     // cap far below a desktop's memory; while a sheet is being read, growth and
     // sorting of its cells can take up to as much again.
     std::uint64_t max_memory_bytes = std::uint64_t{1} << 30;

@@ -47,18 +47,10 @@ bool sheet_builder::finish(std::string name, workbook& book) {
         return true;
     }
 
-    std::uint32_t last_row = cells_.back().row;
-    // One cell far down costs an index entry for every row above it.
-    if (!budget_.add_bytes((std::uint64_t{last_row} + 1) * sizeof(std::uint32_t))) return false;
     std::uint16_t last_column = 0;
-    sheet.row_start.assign(static_cast<std::size_t>(last_row) + 1, 0);
-    for (const stored_cell& c : cells_) {
-        ++sheet.row_start[c.row];
+    for (const stored_cell& c : cells_)
         last_column = std::max(last_column, c.column);
-    }
-    for (std::size_t r = 1; r < sheet.row_start.size(); ++r)
-        sheet.row_start[r] += sheet.row_start[r - 1];
-    sheet.used_rows = static_cast<std::int32_t>(last_row);
+    sheet.used_rows = static_cast<std::int32_t>(cells_.back().row);
     sheet.used_cols = last_column;
     sheet.cells = std::move(cells_);
     book.sheets.push_back(std::move(sheet));

@@ -1,5 +1,5 @@
 // Collects one sheet's cells as a reader meets them and files them by row and
-// column, counting them and the sheet's row index against the read budget.
+// column, counting them against the read budget.
 #pragma once
 
 #include "import/read_budget.h"

@@ -8,14 +8,15 @@ workbook_cell workbook::cell(int sheet, std::int64_t row, std::int64_t column) c
     workbook_cell result;
     if (sheet < 0 || static_cast<std::size_t>(sheet) >= sheets.size()) return result;
     const workbook_sheet& s = sheets[static_cast<std::size_t>(sheet)];
-    if (row < 1 || column < 1 || static_cast<std::uint64_t>(row) >= s.row_start.size() ||
-        column > max_sheet_columns)
-        return result;
-    auto first = s.cells.begin() + s.row_start[static_cast<std::size_t>(row - 1)];
-    auto last = s.cells.begin() + s.row_start[static_cast<std::size_t>(row)];
-    auto found = std::lower_bound(
-        first, last, column, [](const stored_cell& c, std::int64_t col) { return c.column < col; });
-    if (found == last || found->column != column) return result;
+    if (row < 1 || column < 1 || row > s.used_rows || column > s.used_cols) return result;
+    // A search over the sorted cells: an index by row would cost memory for
+    // every row above the last one, however few of them hold anything.
+    auto found =
+        std::lower_bound(s.cells.begin(), s.cells.end(), std::pair{row, column},
+                         [](const stored_cell& c, const std::pair<std::int64_t, std::int64_t>& at) {
+                             return c.row != at.first ? c.row < at.first : c.column < at.second;
+                         });
+    if (found == s.cells.end() || found->row != row || found->column != column) return result;
 
     result.kind = found->kind;
     result.number = found->number;

@@ -74,8 +74,7 @@ struct workbook_sheet {
     // Last row and column holding content; an empty sheet is 1 x 1.
     std::int32_t used_rows = 1;
     std::int32_t used_cols = 1;
-    std::vector<stored_cell> cells;       // by row, then column
-    std::vector<std::uint32_t> row_start; // row r's cells are [row_start[r-1], row_start[r])
+    std::vector<stored_cell> cells; // by row, then column
 };
 
 // What a reader sees of one cell.
