@@ -226,7 +226,7 @@ void send_cells(const std::string& path, const read_limits& limits, record_write
     if (freexl_get_info(raw, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK || count == 0)
         return fail("the workbook has no worksheets");
 
-    // Read only once FreeXL has taken the file, within the same limits as its cells.
+    // Parsed only once FreeXL has taken the file, within the same limits as its cells.
     biff_extra_cells extra;
     read_budget parsed(limits);
     if (stream && !parse_biff_stream(*stream, parsed, extra)) return fail(parsed.refusal());
