@@ -3,9 +3,11 @@
 // from the workbook's records directly.
 //
 // FreeXL parses the whole file when it opens it, and damaged files can make
-// it read outside its buffers. It therefore runs in a child process that
-// sends the cells back through a pipe: a fault in it ends only the child, and
-// the file is reported as one that cannot be opened.
+// it read outside its buffers or allocate without end. Everything that reads
+// the file (FreeXL, the compound-file layer, the record reader) therefore runs
+// in a child process with a bounded address space, which sends the cells back
+// through a pipe: a fault in it ends only the child, and the file is reported
+// as one that cannot be opened.
 #include "import/biff_records.h"
 #include "import/date_text.h"
 #include "import/format_readers.h"
@@ -14,6 +16,7 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,14 +24,34 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
+#include <new>
+
+// AddressSanitizer reserves terabytes of shadow memory, so a limit on the
+// address space would stop every child at once.
+#if defined(__SANITIZE_ADDRESS__)
+#define TESSALINE_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TESSALINE_ADDRESS_SANITIZER 1
+#endif
+#endif
 
 namespace tessaline {
 
 namespace {
 
-// How long FreeXL may take for one file before it is stopped.
+// How long the child may take for one file before it is stopped.
 constexpr std::chrono::seconds reading_time_limit{120};
+
+// FreeXL lays out a value of this size for every cell within each
+// worksheet's dimensions, before it reads a single cell.
+constexpr std::uint64_t freexl_bytes_per_grid_cell = 16;
+
+// No record the child sends comes near this; more is a child gone wrong.
+constexpr std::size_t max_record_bytes = 16u << 20;
 
 struct freexl_closer {
     void operator()(const void* handle) const { freexl_close(handle); }
@@ -39,8 +62,10 @@ struct freexl_closer {
 //   'S' length name          a worksheet starts
 //   'N' row column double    a number
 //   'D' row column double    a date serial
+//   'B' row column double    a boolean, 0 or 1
 //   'T' row column length s  a text
-//   'E' length message       FreeXL failed
+//   'X' row column length s  an error value, as its code
+//   'E' length message       reading failed
 //   'Z'                      all sent
 class record_writer {
   public:
@@ -54,9 +79,10 @@ class record_writer {
     void text(std::string_view s) {
         field(static_cast<std::uint32_t>(s.size()));
         out_.append(s);
-        if (out_.size() > (1u << 16)) flush();
     }
     void cell(char t, std::uint32_t row, std::uint16_t column) {
+        // Each cell starts a record, so the buffer stays small whatever the sheet holds.
+        if (out_.size() > (1u << 16)) flush();
         tag(t);
         field(row);
         field(column);
@@ -77,14 +103,119 @@ class record_writer {
     std::string out_;
 };
 
+// Keeps the child's address space within what it has at the start plus
+// `allowance`: a file that makes a library allocate without end fails in the
+// child, not on the whole machine.
+void limit_address_space([[maybe_unused]] std::uint64_t allowance) {
+#ifndef TESSALINE_ADDRESS_SANITIZER
+    std::ifstream statm("/proc/self/statm");
+    std::uint64_t pages = 0;
+    rlimit limit{};
+    if (!(statm >> pages) || getrlimit(RLIMIT_AS, &limit) != 0) return;
+    const auto wanted =
+        static_cast<rlim_t>(pages * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE)) + allowance);
+    if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur <= wanted) return;
+    limit.rlim_cur = wanted;
+    setrlimit(RLIMIT_AS, &limit);
+#endif
+}
+
+class cell_sender {
+  public:
+    cell_sender(const read_limits& limits, record_writer& out) : sent_(limits), out_(out) {}
+
+    // The budget counts what the parent will keep, so the child stops where it would.
+    bool cell(char tag, std::uint32_t row, std::uint16_t column, double number) {
+        if (!sent_.add_cell()) return false;
+        out_.cell(tag, row, column);
+        out_.field(number);
+        return true;
+    }
+    bool cell(char tag, std::uint32_t row, std::uint16_t column, std::string_view text) {
+        if (!sent_.add_cell() || !sent_.add_text_bytes(text.size())) return false;
+        out_.cell(tag, row, column);
+        out_.text(text);
+        return true;
+    }
+    bool extra_cells(const biff_extra_cells& extra, biff_extra_cells::worksheet& sheet) {
+        for (const biff_cell& c : sheet.cells) {
+            bool sent = true;
+            switch (c.kind) {
+            case cell_kind::number:
+                sent = cell('N', c.row, c.column, c.number);
+                break;
+            case cell_kind::date:
+                sent = cell('D', c.row, c.column, c.number);
+                break;
+            case cell_kind::boolean:
+                sent = cell('B', c.row, c.column, c.number);
+                break;
+            case cell_kind::text:
+                sent = cell('T', c.row, c.column, extra.texts.get(c.text));
+                break;
+            case cell_kind::error:
+                sent = cell('X', c.row, c.column, extra.texts.get(c.text));
+                break;
+            case cell_kind::empty:
+                break;
+            }
+            if (!sent) return false;
+        }
+        // A second worksheet of the same name gets none of them again.
+        sheet.cells = {};
+        return true;
+    }
+    const std::string& refusal() const { return sent_.refusal(); }
+
+  private:
+    read_budget sent_;
+    record_writer& out_;
+};
+
+bool send_freexl_cell(const void* handle, unsigned int r, unsigned short c, cell_sender& send) {
+    FreeXL_CellValue value;
+    if (freexl_get_cell_value(handle, r, c, &value) != FREEXL_OK) return true;
+    const char* text = value.value.text_value ? value.value.text_value : "";
+    const auto row = static_cast<std::uint32_t>(r + 1);
+    const auto column = static_cast<std::uint16_t>(c + 1);
+    switch (value.type) {
+    case FREEXL_CELL_INT:
+        return send.cell('N', row, column, static_cast<double>(value.value.int_value));
+    case FREEXL_CELL_DOUBLE:
+        return send.cell('N', row, column, value.value.double_value);
+    case FREEXL_CELL_DATE:
+    case FREEXL_CELL_DATETIME:
+    case FREEXL_CELL_TIME:
+        if (auto serial = date_serial(text)) return send.cell('D', row, column, *serial);
+        return send.cell('T', row, column, std::string_view(text));
+    case FREEXL_CELL_TEXT:
+    case FREEXL_CELL_SST_TEXT:
+        return send.cell('T', row, column, std::string_view(text));
+    default:
+        return true;
+    }
+}
+
+// In the child: FreeXL's cells of each worksheet, then the ones it leaves out.
 void send_cells(const std::string& path, const read_limits& limits, record_writer& out) {
-    const void* raw = nullptr;
-    int status = freexl_open(path.c_str(), &raw);
-    std::unique_ptr<const void, freexl_closer> handle(raw);
-    auto fail = [&](const std::string& message) {
+    auto fail = [&](std::string_view message) {
         out.tag('E');
         out.text(message);
     };
+    if (is_encrypted_package(path))
+        return fail("the workbook is encrypted: it opens only with its password");
+    auto stream = read_workbook_stream(path, limits);
+    if (stream) {
+        std::uint64_t grid = biff_grid_cells(*stream);
+        if (grid > limits.max_memory_bytes / freexl_bytes_per_grid_cell)
+            return fail("its sheets span " + std::to_string(grid) +
+                        " cells, more than the memory limit of " +
+                        std::to_string(limits.max_memory_bytes >> 20) + " MB allows");
+    }
+    const void* raw = nullptr;
+    int status = freexl_open(path.c_str(), &raw);
+    std::unique_ptr<const void, freexl_closer> handle(raw);
+    if (status == FREEXL_INSUFFICIENT_MEMORY) return fail(out_of_memory);
     if (status != FREEXL_OK)
         return fail("not a readable Excel 97-2003 workbook (FreeXL error " +
                     std::to_string(status) + ")");
@@ -94,7 +225,14 @@ void send_cells(const std::string& path, const read_limits& limits, record_write
         return fail("the workbook is protected by a password");
     if (freexl_get_info(raw, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK || count == 0)
         return fail("the workbook has no worksheets");
-    std::uint64_t cells = 0;
+
+    // Parsed only once FreeXL has taken the file, within the same limits as its cells.
+    biff_extra_cells extra;
+    read_budget parsed(limits);
+    if (stream && !parse_biff_stream(*stream, parsed, extra)) return fail(parsed.refusal());
+    stream.reset();
+
+    cell_sender send(limits, out);
     for (unsigned short s = 0; s < count; ++s) {
         const char* name = nullptr;
         unsigned int rows = 0;
@@ -103,48 +241,37 @@ void send_cells(const std::string& path, const read_limits& limits, record_write
             freexl_select_active_worksheet(raw, s) != FREEXL_OK ||
             freexl_worksheet_dimensions(raw, &rows, &columns) != FREEXL_OK)
             return fail("worksheet " + std::to_string(s + 1) + " cannot be read");
+        std::string_view sheet_name = name ? name : "";
         out.tag('S');
-        out.text(name ? name : "");
+        out.text(sheet_name);
         for (unsigned int r = 0; r < rows && r < max_sheet_rows; ++r)
-            for (unsigned short c = 0; c < columns; ++c) {
-                FreeXL_CellValue value;
-                if (freexl_get_cell_value(raw, r, c, &value) != FREEXL_OK) continue;
-                const char* text = value.value.text_value ? value.value.text_value : "";
-                switch (value.type) {
-                case FREEXL_CELL_INT:
-                    out.cell('N', r + 1, static_cast<std::uint16_t>(c + 1));
-                    out.field(static_cast<double>(value.value.int_value));
-                    break;
-                case FREEXL_CELL_DOUBLE:
-                    out.cell('N', r + 1, static_cast<std::uint16_t>(c + 1));
-                    out.field(value.value.double_value);
-                    break;
-                case FREEXL_CELL_DATE:
-                case FREEXL_CELL_DATETIME:
-                case FREEXL_CELL_TIME:
-                    if (auto serial = date_serial(text)) {
-                        out.cell('D', r + 1, static_cast<std::uint16_t>(c + 1));
-                        out.field(*serial);
-                        break;
-                    }
-                    [[fallthrough]];
-                case FREEXL_CELL_TEXT:
-                case FREEXL_CELL_SST_TEXT:
-                    out.cell('T', r + 1, static_cast<std::uint16_t>(c + 1));
-                    out.text(text);
-                    break;
-                default:
-                    continue;
-                }
-                if (++cells > limits.max_cells)
-                    return fail("more cells than the limit of " + std::to_string(limits.max_cells));
+            for (unsigned short c = 0; c < columns; ++c)
+                if (!send_freexl_cell(raw, r, c, send)) return fail(send.refusal());
+        for (biff_extra_cells::worksheet& w : extra.worksheets)
+            if (w.name == sheet_name) {
+                if (!send.extra_cells(extra, w)) return fail(send.refusal());
+                break;
             }
     }
     out.tag('Z');
 }
 
-// Reads everything the child sends until it closes the pipe or the time is up.
-bool collect(int fd, pid_t child, std::uint64_t max_bytes, std::string& bytes, std::string& error) {
+void run_child(const std::string& path, const read_limits& limits, int fd) {
+    // The libraries' own copies of the cells and the workbook stream come on top of the budget.
+    limit_address_space(2 * limits.max_memory_bytes + limits.max_biff_bytes);
+    record_writer out(fd);
+    try {
+        send_cells(path, limits, out);
+    } catch (const std::bad_alloc&) {
+        out.tag('E');
+        out.text(out_of_memory);
+    }
+}
+
+// Reads what the child sends, handing each block to `take`, until the child
+// closes the pipe, `take` refuses, or the time is up.
+bool collect(int fd, pid_t child, const std::function<bool(std::string_view)>& take,
+             std::string& error) {
     auto deadline = std::chrono::steady_clock::now() + reading_time_limit;
     char buffer[1 << 16];
     for (;;) {
@@ -161,10 +288,8 @@ bool collect(int fd, pid_t child, std::uint64_t max_bytes, std::string& bytes, s
         ssize_t n = read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return true;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-        if (bytes.size() > max_bytes) {
+        if (!take(std::string_view(buffer, static_cast<std::size_t>(n)))) {
             kill(child, SIGKILL);
-            error = "the workbook holds too much";
             return false;
         }
     }
@@ -173,7 +298,7 @@ bool collect(int fd, pid_t child, std::uint64_t max_bytes, std::string& bytes, s
 class record_reader {
   public:
     explicit record_reader(std::string_view bytes) : bytes_(bytes) {}
-    bool done() const { return at_ >= bytes_.size(); }
+    std::size_t at() const { return at_; }
     template <class T> bool field(T& value) {
         if (bytes_.size() - at_ < sizeof value) return false;
         std::memcpy(&value, bytes_.data() + at_, sizeof value);
@@ -193,87 +318,111 @@ class record_reader {
     std::size_t at_ = 0;
 };
 
-void add_extra_cells(const std::vector<biff_sheet_cells>& extra, const std::string& name,
-                     workbook& book, sheet_builder& builder, bool& within_limit) {
-    for (const biff_sheet_cells& e : extra) {
-        if (e.name != name) continue;
-        for (const biff_cell& b : e.cells) {
-            stored_cell cell;
-            cell.row = b.row;
-            cell.column = b.column;
-            cell.kind = b.kind;
-            cell.number = b.number;
-            if (b.kind == cell_kind::text || b.kind == cell_kind::error)
-                cell.text = book.texts.add(b.text);
-            if (!builder.add(cell)) within_limit = false;
-        }
-        return;
-    }
-}
+// Builds the sheets from the child's records as they arrive: the parent keeps
+// the cells, never the whole stream of them.
+class sheet_receiver {
+  public:
+    sheet_receiver(read_budget& budget, workbook& book) : budget_(budget), book_(book) {}
 
-bool build_sheets(std::string_view bytes, const std::vector<biff_sheet_cells>& extra,
-                  read_budget& budget, workbook& book, std::string& error) {
-    record_reader in(bytes);
-    std::optional<sheet_builder> builder;
-    std::string name;
-    bool within_limit = true, complete = false;
-    auto finish_sheet = [&] {
-        if (!builder) return;
-        add_extra_cells(extra, name, book, *builder, within_limit);
-        book.sheets.push_back(builder->finish(name));
-        builder.reset();
-    };
-    while (!in.done() && within_limit) {
+    // Takes the whole records among the bytes received so far; false once
+    // reading must stop, with the reason in error().
+    bool take(std::string_view bytes) {
+        if (complete_) return true;
+        pending_.append(bytes);
+        record_reader in(pending_);
+        std::size_t used = 0;
+        for (;;) {
+            step s = take_one(in);
+            if (s == step::failed) return false;
+            if (s == step::incomplete) break;
+            used = in.at();
+            if (s == step::ended) {
+                complete_ = true;
+                break;
+            }
+        }
+        pending_.erase(0, used);
+        if (pending_.size() <= max_record_bytes) return true;
+        error_ = "not a readable Excel 97-2003 workbook (its reader failed)";
+        return false;
+    }
+
+    // True once the child said it sent everything and the last sheet is filed.
+    bool finish() {
+        if (!complete_) return false;
+        return finish_sheet();
+    }
+    const std::string& error() const { return error_; }
+
+  private:
+    enum class step { taken, incomplete, failed, ended };
+
+    step refused() {
+        error_ = budget_.refusal();
+        return step::failed;
+    }
+
+    bool finish_sheet() {
+        if (!builder_) return true;
+        bool filed = builder_->finish(std::move(name_), book_);
+        builder_.reset();
+        if (!filed) error_ = budget_.refusal();
+        return filed;
+    }
+
+    step take_one(record_reader& in) {
         char tag = 0;
         std::string_view text;
-        std::uint32_t row = 0;
-        std::uint16_t column = 0;
-        in.field(tag);
-        if (tag == 'Z') {
-            complete = true;
+        if (!in.field(tag)) return step::incomplete;
+        switch (tag) {
+        case 'Z':
+            return step::ended;
+        case 'E':
+            if (!in.text(text)) return step::incomplete;
+            error_ = text;
+            return step::failed;
+        case 'S':
+            if (!in.text(text)) return step::incomplete;
+            if (!finish_sheet()) return step::failed;
+            name_ = text;
+            builder_.emplace(budget_);
+            return step::taken;
+        case 'N':
+        case 'D':
+        case 'B':
+        case 'T':
+        case 'X':
             break;
-        }
-        if (tag == 'E') {
-            error = in.text(text) ? std::string(text) : "FreeXL failed";
-            return false;
-        }
-        if (tag == 'S') {
-            finish_sheet();
-            if (!in.text(text)) break;
-            name = text;
-            builder.emplace(budget);
-            continue;
+        default:
+            error_ = "not a readable Excel 97-2003 workbook (its reader failed)";
+            return step::failed;
         }
         stored_cell cell;
-        if (!builder || !in.field(row) || !in.field(column)) break;
-        cell.row = row;
-        cell.column = column;
-        if (tag == 'N' || tag == 'D') {
-            if (!in.field(cell.number)) break;
-            cell.kind = tag == 'N' ? cell_kind::number : cell_kind::date;
-        } else if (tag == 'T') {
-            if (!in.text(text)) break;
-            cell.kind = cell_kind::text;
-            cell.text = book.texts.add(text);
-            if (book.texts.bytes() > budget.limits.max_text_bytes) {
-                error = "too much text";
-                return false;
-            }
-        } else
-            break;
-        if (!builder->add(cell)) within_limit = false;
+        if (!in.field(cell.row) || !in.field(cell.column)) return step::incomplete;
+        if (tag == 'T' || tag == 'X') {
+            if (!in.text(text)) return step::incomplete;
+            cell.kind = tag == 'T' ? cell_kind::text : cell_kind::error;
+            if (!builder_) return step::taken;
+            if (!budget_.add_text(book_.texts, text, cell.text)) return refused();
+        } else {
+            if (!in.field(cell.number)) return step::incomplete;
+            cell.kind = tag == 'N'   ? cell_kind::number
+                        : tag == 'D' ? cell_kind::date
+                                     : cell_kind::boolean;
+            if (!builder_) return step::taken;
+        }
+        if (!builder_->add(cell)) return refused();
+        return step::taken;
     }
-    if (!within_limit) {
-        error = "more cells than the limit of " + std::to_string(budget.limits.max_cells);
-        return false;
-    }
-    if (!complete) {
-        error = "not a readable Excel 97-2003 workbook (its reader failed)";
-        return false;
-    }
-    finish_sheet();
-    return true;
-}
+
+    read_budget& budget_;
+    workbook& book_;
+    std::string pending_;
+    std::optional<sheet_builder> builder_;
+    std::string name_;
+    bool complete_ = false;
+    std::string error_;
+};
 
 } // namespace
 
@@ -286,6 +435,7 @@ bool read_biff(const std::string& path, read_budget& budget, workbook& book, std
         return false;
     }
 
+    init_compound_files();
     int ends[2];
     if (pipe(ends) != 0) {
         error = std::string("cannot start the reader: ") + std::strerror(errno);
@@ -300,26 +450,40 @@ bool read_biff(const std::string& path, read_budget& budget, workbook& book, std
     }
     if (child == 0) {
         close(ends[0]);
-        {
-            record_writer out(ends[1]);
-            send_cells(path, budget.limits, out);
-        }
+        run_child(path, budget.limits, ends[1]);
         _exit(0); // no destructors or exit handlers of the parent's state
     }
     close(ends[1]);
-    std::string bytes;
-    bool received = collect(
-        ends[0], child, budget.limits.max_cells * 32 + budget.limits.max_text_bytes, bytes, error);
+    sheet_receiver receiver(budget, book);
+    bool received;
+    try {
+        received = collect(
+            ends[0], child, [&](std::string_view bytes) { return receiver.take(bytes); }, error);
+    } catch (...) {
+        kill(child, SIGKILL);
+        close(ends[0]);
+        waitpid(child, nullptr, 0);
+        throw;
+    }
     close(ends[0]);
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    if (!received) return false;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        error = "not a readable Excel 97-2003 workbook (its reader failed)";
+    if (!received) {
+        if (error.empty()) error = receiver.error();
         return false;
     }
-    return build_sheets(bytes, read_biff_extra_cells(path, budget.limits), budget, book, error);
+    if (!receiver.error().empty()) {
+        error = receiver.error();
+        return false;
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !receiver.finish()) {
+        error = receiver.error().empty()
+                    ? "not a readable Excel 97-2003 workbook (its reader failed)"
+                    : receiver.error();
+        return false;
+    }
+    return true;
 }
 
 } // namespace tessaline

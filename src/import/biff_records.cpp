@@ -1,7 +1,7 @@
 #include "import/biff_records.h"
 
 #include "import/date_text.h"
-#include "import/xlsx_styles.h"
+#include "import/number_formats.h"
 
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
@@ -10,8 +10,8 @@
 
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace tessaline {
 
@@ -22,6 +22,7 @@ constexpr std::uint16_t record_eof = 0x000A;
 constexpr std::uint16_t record_datemode = 0x0022;
 constexpr std::uint16_t record_continue = 0x003C;
 constexpr std::uint16_t record_boundsheet = 0x0085;
+constexpr std::uint16_t record_dimensions = 0x0200;
 constexpr std::uint16_t record_xf = 0x00E0;
 constexpr std::uint16_t record_boolerr = 0x0205;
 constexpr std::uint16_t record_string = 0x0207;
@@ -128,7 +129,7 @@ std::string unicode_string(std::string_view data, std::size_t at, record_reader*
     return read_characters(data, at + 3, u16(data, at), data[at + 2] & 1, continues);
 }
 
-std::string error_code(unsigned code) {
+const char* error_code(unsigned code) {
     switch (code) {
     case 0x00:
         return "#NULL!";
@@ -190,18 +191,20 @@ globals read_globals(std::string_view stream) {
     return g;
 }
 
-std::vector<biff_cell> read_sheet(std::string_view stream, std::uint32_t offset, const globals& g) {
-    std::vector<biff_cell> cells;
+bool read_sheet(std::string_view stream, std::uint32_t offset, const globals& g,
+                read_budget& budget, biff_extra_cells& extra, std::vector<biff_cell>& cells) {
     record_reader reader(stream, offset);
     record r;
-    if (!reader.next(r) || r.type != record_bof) return cells;
+    if (!reader.next(r) || r.type != record_bof) return true;
     bool awaiting_string = false; // the last cell is a text formula result
     while (reader.next(r) && r.type != record_eof) {
-        if (r.type == record_bof) return cells; // an embedded substream: give up on it
+        if (r.type == record_bof) return true; // an embedded substream: give up on it
         if (r.type != record_formula && r.type != record_boolerr && r.type != record_string)
             continue;
         if (r.type == record_string) {
-            if (awaiting_string) cells.back().text = unicode_string(r.data, 0, &reader);
+            if (awaiting_string && !budget.add_text(extra.texts, unicode_string(r.data, 0, &reader),
+                                                    cells.back().text))
+                return false;
             awaiting_string = false;
             continue;
         }
@@ -211,13 +214,14 @@ std::vector<biff_cell> read_sheet(std::string_view stream, std::uint32_t offset,
         cell.column = static_cast<std::uint16_t>(u16(r.data, 2) + 1);
         std::uint16_t xf = u16(r.data, 4);
         awaiting_string = false;
+        const char* error = nullptr;
         if (r.type == record_boolerr) {
-            bool error = r.data[7] != 0;
-            cell.kind = error ? cell_kind::error : cell_kind::boolean;
-            if (error)
-                cell.text = error_code(static_cast<unsigned char>(r.data[6]));
-            else
+            if (r.data[7] != 0) {
+                error = error_code(static_cast<unsigned char>(r.data[6]));
+            } else {
+                cell.kind = cell_kind::boolean;
                 cell.number = r.data[6] != 0 ? 1 : 0;
+            }
         } else if (u16(r.data, 12) == 0xFFFF) {
             switch (static_cast<unsigned char>(r.data[6])) {
             case 0: // text, in the STRING record that follows
@@ -228,8 +232,7 @@ std::vector<biff_cell> read_sheet(std::string_view stream, std::uint32_t offset,
                 cell.number = r.data[8] != 0 ? 1 : 0;
                 break;
             case 2:
-                cell.kind = cell_kind::error;
-                cell.text = error_code(static_cast<unsigned char>(r.data[8]));
+                error = error_code(static_cast<unsigned char>(r.data[8]));
                 break;
             default: // an empty text
                 continue;
@@ -242,26 +245,57 @@ std::vector<biff_cell> read_sheet(std::string_view stream, std::uint32_t offset,
                 if (g.date1904) cell.number += date1904_offset;
             }
         }
+        if (!budget.add_cell()) return false;
+        if (error) {
+            cell.kind = cell_kind::error;
+            if (!budget.add_text(extra.texts, error, cell.text)) return false;
+        }
         awaiting_string = cell.kind == cell_kind::text;
-        cells.push_back(std::move(cell));
+        cells.push_back(cell);
     }
-    return cells;
+    return true;
 }
 
 } // namespace
 
-std::vector<biff_sheet_cells> parse_biff_stream(std::string_view stream) {
-    std::vector<biff_sheet_cells> sheets;
+std::uint64_t biff_grid_cells(std::string_view stream) {
     globals g = read_globals(stream);
-    for (const auto& w : g.worksheets)
-        sheets.push_back({w.name, read_sheet(stream, w.offset, g)});
-    return sheets;
+    std::unordered_map<std::uint32_t, std::uint64_t> grid_at;
+    std::uint64_t total = 0;
+    for (const auto& w : g.worksheets) {
+        auto [found, fresh] = grid_at.try_emplace(w.offset, 0);
+        if (fresh) {
+            record_reader reader(stream, w.offset);
+            record r;
+            if (!reader.next(r) || r.type != record_bof) continue;
+            while (reader.next(r) && r.type != record_eof && r.type != record_bof)
+                if (r.type == record_dimensions && r.data.size() >= 12) {
+                    // Past the last row and column; counted from row and column 1.
+                    found->second = std::uint64_t{u32(r.data, 4)} * u16(r.data, 10);
+                    break;
+                }
+        }
+        total += found->second;
+    }
+    return total;
 }
 
-std::vector<biff_sheet_cells> read_biff_extra_cells(const std::string& path,
-                                                    const read_limits& limits) {
-    static std::once_flag initialised;
-    std::call_once(initialised, [] {
+bool parse_biff_stream(std::string_view stream, read_budget& budget, biff_extra_cells& cells) {
+    globals g = read_globals(stream);
+    std::unordered_set<std::uint32_t> read_offsets;
+    for (const auto& w : g.worksheets) {
+        cells.worksheets.push_back({w.name, {}});
+        if (!read_offsets.insert(w.offset).second) continue;
+        if (!read_sheet(stream, w.offset, g, budget, cells, cells.worksheets.back().cells))
+            return false;
+    }
+    return true;
+}
+
+namespace {
+
+struct gsf_ready {
+    gsf_ready() {
         gsf_init();
         // Damaged files make the compound-file layer log warnings; the caller
         // gets its own result, and the program's output stays clean.
@@ -272,20 +306,46 @@ std::vector<biff_sheet_cells> read_biff_extra_cells(const std::string& path,
                                   G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE |
                                   G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG),
                               quiet, nullptr);
-    });
+    }
+};
+
+std::unique_ptr<GsfInfile, gobject_unref> open_compound(const std::string& path) {
+    init_compound_files();
     std::unique_ptr<GsfInput, gobject_unref> file(gsf_input_stdio_new(path.c_str(), nullptr));
-    if (!file) return {};
-    std::unique_ptr<GsfInfile, gobject_unref> compound(gsf_infile_msole_new(file.get(), nullptr));
-    if (!compound) return {};
+    if (!file) return nullptr;
+    return std::unique_ptr<GsfInfile, gobject_unref>(gsf_infile_msole_new(file.get(), nullptr));
+}
+
+bool has_stream(GsfInfile* compound, const char* name) {
+    std::unique_ptr<GsfInput, gobject_unref> stream(gsf_infile_child_by_name(compound, name));
+    return stream != nullptr;
+}
+
+} // namespace
+
+void init_compound_files() {
+    static const gsf_ready ready;
+}
+
+bool is_encrypted_package(const std::string& path) {
+    auto compound = open_compound(path);
+    return compound && has_stream(compound.get(), "EncryptionInfo") &&
+           has_stream(compound.get(), "EncryptedPackage");
+}
+
+std::optional<std::string> read_workbook_stream(const std::string& path,
+                                                const read_limits& limits) {
+    auto compound = open_compound(path);
+    if (!compound) return std::nullopt;
     std::unique_ptr<GsfInput, gobject_unref> stream(
         gsf_infile_child_by_name(compound.get(), "Workbook"));
-    if (!stream) return {};
+    if (!stream) return std::nullopt;
     gsf_off_t size = gsf_input_size(stream.get());
-    if (size <= 0 || static_cast<std::uint64_t>(size) > limits.max_biff_bytes) return {};
+    if (size <= 0 || static_cast<std::uint64_t>(size) > limits.max_biff_bytes) return std::nullopt;
     std::string bytes(static_cast<std::size_t>(size), '\0');
     if (!gsf_input_read(stream.get(), bytes.size(), reinterpret_cast<guint8*>(bytes.data())))
-        return {};
-    return parse_biff_stream(bytes);
+        return std::nullopt;
+    return bytes;
 }
 
 } // namespace tessaline

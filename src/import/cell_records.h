@@ -2,7 +2,7 @@
 // grid shows it, the per-sheet row cache, and the sheets of an open workbook.
 #pragma once
 
-#include "import/workbook.h"
+#include "import/workbook_model.h"
 
 #include <cstdint>
 #include <memory>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "import/cell_records.h"
-#include "import/workbook.h"
+#include "import/workbook_model.h"
 
 #include <optional>
 #include <string>

@@ -201,7 +201,7 @@ class content_handler : public xml_handler {
         }
         if (is(name, ns_.table, "table")) {
             if (--table_depth_ > 0) return;
-            book_.sheets.push_back(builder_->finish(table_name_));
+            if (!builder_->finish(table_name_, book_)) fail(budget_.refusal());
             builder_.reset();
         } else if (table_depth_ == 1 && is(name, ns_.table, "table-row")) {
             end_row();
@@ -333,11 +333,12 @@ class content_handler : public xml_handler {
         if (cell_.kind == cell_kind::empty && paragraphs_ > 0 && !shown_.empty())
             cell_.kind = cell_kind::text;
         if (cell_.kind != cell_kind::empty) {
+            bool kept = true;
             if (paragraphs_ > 0)
-                cell_.text = book_.texts.add(shown_);
+                kept = budget_.add_text(book_.texts, shown_, cell_.text);
             else if (cell_.kind == cell_kind::text)
-                cell_.text = book_.texts.add(string_value_.value_or(""));
-            if (book_.texts.bytes() > budget_.limits.max_text_bytes) return fail("too much text");
+                kept = budget_.add_text(book_.texts, string_value_.value_or(""), cell_.text);
+            if (!kept) return fail(budget_.refusal());
             if (next_column_ <= max_sheet_columns) {
                 cell_.column = static_cast<std::uint16_t>(next_column_);
                 row_cells_.push_back({cell_, cell_repeat_});
@@ -352,9 +353,7 @@ class content_handler : public xml_handler {
              ++i, ++next_row_)
             for (auto [cell, repeat] : row_cells_) {
                 cell.row = static_cast<std::uint32_t>(next_row_);
-                if (!builder_->add_repeated(cell, repeat))
-                    return fail("more cells than the limit of " +
-                                std::to_string(budget_.limits.max_cells));
+                if (!builder_->add_repeated(cell, repeat)) return fail(budget_.refusal());
             }
         if (row_cells_.empty())
             next_row_ = std::min<std::uint64_t>(next_row_ + row_repeat_, max_sheet_rows + 1);
@@ -396,7 +395,7 @@ bool read_content(const zip_archive& archive, read_budget& budget, workbook& boo
                   std::string& error, bool& retry) {
     book = workbook{};
     book.format = workbook_format::ods;
-    budget.cells = 0;
+    budget.restart();
     cell_styles styles;
     if (archive.contains("styles.xml")) {
         auto tree = read_xml_tree(archive, "styles.xml", budget.limits, error);

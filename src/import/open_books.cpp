@@ -1,5 +1,7 @@
 #include "import/open_books.h"
 
+#include "import/workbook.h"
+
 #include <algorithm>
 
 namespace tessaline {

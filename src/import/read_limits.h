@@ -16,8 +16,13 @@ struct read_limits {
     std::uint64_t max_tree_part_bytes = std::uint64_t{64} << 20;
     // Cells with content over all sheets; about 24 bytes each once read.
     std::uint64_t max_cells = 16'000'000;
-    // Characters of cell text over all sheets.
+    // Characters of cell and shared text over all sheets, each text counting
+    // its 8-byte offset as well.
     std::uint64_t max_text_bytes = std::uint64_t{512} << 20;
+    // Memory the workbook read may keep: cells, texts, sheets. A fixed
+    // cap far below a desktop's memory; while a sheet is being read, growth and
+    // sorting of its cells can take up to as much again.
+    std::uint64_t max_memory_bytes = std::uint64_t{1} << 30;
     // Element nesting in any XML part.
     int max_depth = 256;
     // Size of a BIFF file, which its library reads whole.

@@ -16,7 +16,7 @@ bool sheet_builder::add(const stored_cell& cell) {
     if (cell.row < 1 || cell.row > max_sheet_rows || cell.column < 1 ||
         cell.column > max_sheet_columns)
         return true; // outside any grid a spreadsheet can show: ignored
-    if (++budget_.cells > budget_.limits.max_cells) return false;
+    if (!budget_.add_cell()) return false;
     if (!cells_.empty() && !before(cells_.back(), cell)) in_order_ = false;
     cells_.push_back(cell);
     return true;
@@ -28,7 +28,7 @@ bool sheet_builder::add_repeated(stored_cell cell, std::uint32_t count) {
     return true;
 }
 
-workbook_sheet sheet_builder::finish(std::string name) {
+bool sheet_builder::finish(std::string name, workbook& book) {
     workbook_sheet sheet;
     sheet.name = std::move(name);
     if (!in_order_) {
@@ -41,21 +41,20 @@ workbook_sheet sheet_builder::finish(std::string name) {
         cells_.erase(cells_.begin(), last.base());
     }
     cells_.shrink_to_fit();
-    if (cells_.empty()) return sheet;
-
-    std::uint32_t last_row = cells_.back().row;
-    std::uint16_t last_column = 0;
-    sheet.row_start.assign(static_cast<std::size_t>(last_row) + 1, 0);
-    for (const stored_cell& c : cells_) {
-        ++sheet.row_start[c.row];
-        last_column = std::max(last_column, c.column);
+    if (!budget_.add_bytes(sizeof sheet)) return false;
+    if (cells_.empty()) {
+        book.sheets.push_back(std::move(sheet));
+        return true;
     }
-    for (std::size_t r = 1; r < sheet.row_start.size(); ++r)
-        sheet.row_start[r] += sheet.row_start[r - 1];
-    sheet.used_rows = static_cast<std::int32_t>(last_row);
+
+    std::uint16_t last_column = 0;
+    for (const stored_cell& c : cells_)
+        last_column = std::max(last_column, c.column);
+    sheet.used_rows = static_cast<std::int32_t>(cells_.back().row);
     sheet.used_cols = last_column;
     sheet.cells = std::move(cells_);
-    return sheet;
+    book.sheets.push_back(std::move(sheet));
+    return true;
 }
 
 } // namespace tessaline

@@ -1,25 +1,22 @@
 // Collects one sheet's cells as a reader meets them and files them by row and
-// column; keeps the count of cells over the whole workbook within its limit.
+// column, counting them against the read budget.
 #pragma once
 
-#include "import/workbook.h"
+#include "import/read_budget.h"
+#include "import/workbook_model.h"
 
 namespace tessaline {
-
-struct read_budget {
-    read_limits limits;
-    std::uint64_t cells = 0;
-};
 
 class sheet_builder {
   public:
     explicit sheet_builder(read_budget& budget) : budget_(budget) {}
 
-    // False once the workbook holds more cells than the limit allows.
+    // Each is false once the budget is spent (its refusal() says why).
     bool add(const stored_cell& cell);
     // Adds `count` copies of a cell along a row (repeated columns).
     bool add_repeated(stored_cell cell, std::uint32_t count);
-    workbook_sheet finish(std::string name);
+    // Appends the sheet to the book.
+    bool finish(std::string name, workbook& book);
 
   private:
     read_budget& budget_;

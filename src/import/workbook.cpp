@@ -2,9 +2,10 @@
 
 #include "import/format_readers.h"
 
-#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <new>
 
 namespace tessaline {
 
@@ -34,63 +35,50 @@ std::string file_name_of(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-} // namespace
-
-workbook_cell workbook::cell(int sheet, std::int64_t row, std::int64_t column) const {
-    workbook_cell result;
-    if (sheet < 0 || static_cast<std::size_t>(sheet) >= sheets.size()) return result;
-    const workbook_sheet& s = sheets[static_cast<std::size_t>(sheet)];
-    if (row < 1 || column < 1 || static_cast<std::uint64_t>(row) >= s.row_start.size() ||
-        column > max_sheet_columns)
-        return result;
-    auto first = s.cells.begin() + s.row_start[static_cast<std::size_t>(row - 1)];
-    auto last = s.cells.begin() + s.row_start[static_cast<std::size_t>(row)];
-    auto found = std::lower_bound(
-        first, last, column, [](const stored_cell& c, std::int64_t col) { return c.column < col; });
-    if (found == last || found->column != column) return result;
-
-    result.kind = found->kind;
-    result.number = found->number;
-    std::string_view text =
-        found->text == text_pool::none ? std::string_view() : texts.get(found->text);
-    if (found->kind == cell_kind::text || found->kind == cell_kind::error) result.text = text;
-    if (format == workbook_format::ods && found->text != text_pool::none) result.shown = text;
-    const cell_format& f = formats[found->format < formats.size() ? found->format : 0];
-    if (f.font >= 0 && static_cast<std::size_t>(f.font) < fonts.size())
-        result.font = &fonts[static_cast<std::size_t>(f.font)];
-    result.fill = f.fill;
-    return result;
+bool read_by_content(const std::string& path, read_budget& budget, workbook& book,
+                     std::string& reason) {
+    std::error_code status_error;
+    auto status = std::filesystem::status(path, status_error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        // A device or a pipe may never end, and its size tells nothing.
+        reason = "it is not a regular file";
+        return false;
+    }
+    switch (sniff(path)) {
+    case file_kind::compound:
+        return read_biff(path, budget, book, reason);
+    case file_kind::zip:
+        if (auto archive = zip_archive::open(path, budget.limits, reason)) {
+            if (is_ods_package(*archive)) return read_ods(*archive, budget, book, reason);
+            if (archive->contains("xl/workbook.xml") || archive->contains("_rels/.rels"))
+                return read_xlsx(*archive, budget, book, reason);
+            reason = "the zip file is neither an Excel nor an OpenDocument workbook";
+        }
+        return false;
+    case file_kind::unknown:
+        break;
+    }
+    reason = "the file is not an Excel or OpenDocument workbook";
+    return false;
 }
+
+} // namespace
 
 workbook_result read_workbook(const std::string& path, const read_limits& limits) {
     workbook_result result;
     std::string reason;
-    workbook book;
-    read_budget budget{limits, 0};
-    bool read = false;
-    switch (sniff(path)) {
-    case file_kind::compound:
-        read = read_biff(path, budget, book, reason);
-        break;
-    case file_kind::zip:
-        if (auto archive = zip_archive::open(path, limits, reason)) {
-            if (is_ods_package(*archive))
-                read = read_ods(*archive, budget, book, reason);
-            else if (archive->contains("xl/workbook.xml") || archive->contains("_rels/.rels"))
-                read = read_xlsx(*archive, budget, book, reason);
-            else
-                reason = "the zip file is neither an Excel nor an OpenDocument workbook";
+    try {
+        workbook book;
+        read_budget budget(limits);
+        if (read_by_content(path, budget, book, reason)) {
+            result.book = std::move(book);
+            return result;
         }
-        break;
-    case file_kind::unknown:
-        reason = "the file is not an Excel or OpenDocument workbook";
-        break;
+    } catch (const std::bad_alloc&) {
+        // The budget keeps real workbooks far below it; this is a machine short of memory.
+        reason = out_of_memory;
     }
-    if (!read) {
-        result.error = "cannot open \"" + file_name_of(path) + "\": " + reason;
-        return result;
-    }
-    result.book = std::move(book);
+    result.error = "cannot open \"" + file_name_of(path) + "\": " + reason;
     return result;
 }
 

@@ -136,10 +136,10 @@ void append_item_text(const pugi::xml_node& item, std::string& text) {
 // Turns the rows of a worksheet into cells.
 class sheet_rows {
   public:
-    sheet_rows(workbook& book, sheet_builder& builder, const xlsx_styles& styles,
-               std::uint32_t strings, bool date1904, const read_limits& limits)
-        : book_(book), builder_(builder), styles_(styles), strings_(strings), date1904_(date1904),
-          limits_(limits) {}
+    sheet_rows(workbook& book, read_budget& budget, sheet_builder& builder,
+               const xlsx_styles& styles, std::uint32_t strings, bool date1904)
+        : book_(book), budget_(budget), builder_(builder), styles_(styles), strings_(strings),
+          date1904_(date1904) {}
 
     bool read(const pugi::xml_document& piece, std::string& error) {
         for (pugi::xml_node row : piece.children()) {
@@ -236,25 +236,24 @@ class sheet_rows {
             }
         }
         if (builder_.add(cell)) return true;
-        failure_ = "more cells than the limit of " + std::to_string(limits_.max_cells);
+        failure_ = budget_.refusal();
         return false;
     }
 
     bool add_text(stored_cell& cell, cell_kind kind) {
         decode_escapes(value_);
         cell.kind = kind;
-        cell.text = book_.texts.add(value_);
-        if (book_.texts.bytes() <= limits_.max_text_bytes) return true;
-        failure_ = "too much text";
+        if (budget_.add_text(book_.texts, value_, cell.text)) return true;
+        failure_ = budget_.refusal();
         return false;
     }
 
     workbook& book_;
+    read_budget& budget_;
     sheet_builder& builder_;
     const xlsx_styles& styles_;
     std::uint32_t strings_;
     bool date1904_;
-    const read_limits& limits_;
     std::uint32_t row_ = 0, column_ = 0;
     std::string value_;
     std::string failure_;
@@ -279,17 +278,25 @@ bool read_xlsx(const zip_archive& archive, read_budget& budget, workbook& book,
 
     if (const relation* strings = first_of_type(relations, "sharedStrings")) {
         std::string text;
+        std::uint32_t ignored = 0;
         auto items = [&](const pugi::xml_document& piece) {
             for (pugi::xml_node si : piece.children()) {
                 if (si.type() != pugi::node_element || local_name(si.name()) != "si") continue;
+                // Strings beyond the cell limit could never all be shown.
+                if (book.texts.size() >= limits.max_cells) {
+                    error = "more shared strings than the cell limit of " +
+                            std::to_string(limits.max_cells);
+                    return false;
+                }
                 text.clear();
                 append_item_text(si, text);
                 decode_escapes(text);
-                book.texts.add(text);
+                if (!budget.add_text(book.texts, text, ignored)) {
+                    error = budget.refusal();
+                    return false;
+                }
             }
-            if (book.texts.bytes() <= limits.max_text_bytes) return true;
-            error = "too much text";
-            return false;
+            return true;
         };
         if (!read_xml_pieces(archive, strings->target, "sst", "si", limits, items, error))
             return false;
@@ -311,12 +318,15 @@ bool read_xlsx(const zip_archive& archive, read_budget& budget, workbook& book,
         // Chart, dialog and macro sheets hold no cells to import.
         if (r == relations.end() || r->second.type != "worksheet") continue;
         sheet_builder builder(budget);
-        sheet_rows rows(book, builder, styles, strings, date1904, limits);
+        sheet_rows rows(book, budget, builder, styles, strings, date1904);
         if (!read_xml_pieces(
                 archive, r->second.target, "sheetData", "row", limits,
                 [&](const pugi::xml_document& piece) { return rows.read(piece, error); }, error))
             return false;
-        book.sheets.push_back(builder.finish(attribute_named(s, "name").value()));
+        if (!builder.finish(attribute_named(s, "name").value(), book)) {
+            error = budget.refusal();
+            return false;
+        }
     }
     if (book.sheets.empty()) {
         error = "the workbook has no worksheets";

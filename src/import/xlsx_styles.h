@@ -3,7 +3,7 @@
 // formats show numbers as dates.
 #pragma once
 
-#include "import/workbook.h"
+#include "import/workbook_model.h"
 
 #include <pugixml.hpp>
 
@@ -25,10 +25,6 @@ struct xlsx_styles {
 // `styles` and `theme` may be empty documents when the package has none.
 xlsx_styles read_xlsx_styles(const pugi::xml_node& styles, const pugi::xml_node& theme,
                              workbook& book);
-
-// True for a number format code that shows a date or a time.
-bool is_date_format_code(std::string_view code);
-bool is_builtin_date_format(int id);
 
 // 0x00BBGGRR of an OOXML colour element (rgb, indexed or theme with tint);
 // `fallback` when it names none.

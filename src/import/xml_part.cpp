@@ -3,6 +3,7 @@
 #include <expat.h>
 
 #include <cstring>
+#include <new>
 
 namespace tessaline {
 
@@ -20,6 +21,7 @@ struct stream_state {
     int depth = 0;
     int max_depth = 0;
     std::string failure;
+    bool out_of_memory = false;
 
     void stop(std::string reason) {
         if (failure.empty()) failure = std::move(reason);
@@ -28,26 +30,35 @@ struct stream_state {
     void check_handler() {
         if (!handler.failure().empty()) stop(handler.failure());
     }
+    // An exception must not unwind through the parser's C frames: it stops
+    // the parse here and is thrown again once the parser has returned.
+    template <class Call> void guarded(Call call) {
+        try {
+            call();
+            check_handler();
+        } catch (const std::bad_alloc&) {
+            out_of_memory = true;
+            stop("out of memory");
+        }
+    }
 };
 
 void XMLCALL on_start(void* data, const XML_Char* name, const XML_Char** attributes) {
     auto& state = *static_cast<stream_state*>(data);
     if (++state.depth > state.max_depth) return state.stop("elements nest too deeply");
-    state.handler.start(split_xml_name(name), attributes);
-    state.check_handler();
+    state.guarded([&] { state.handler.start(split_xml_name(name), attributes); });
 }
 
 void XMLCALL on_end(void* data, const XML_Char* name) {
     auto& state = *static_cast<stream_state*>(data);
     --state.depth;
-    state.handler.end(split_xml_name(name));
-    state.check_handler();
+    state.guarded([&] { state.handler.end(split_xml_name(name)); });
 }
 
 void XMLCALL on_text(void* data, const XML_Char* text, int length) {
     auto& state = *static_cast<stream_state*>(data);
-    state.handler.text(std::string_view(text, static_cast<std::size_t>(length)));
-    state.check_handler();
+    state.guarded(
+        [&] { state.handler.text(std::string_view(text, static_cast<std::size_t>(length))); });
 }
 
 // Workbooks never need a DTD; refusing one rules out entity expansion.
@@ -85,10 +96,7 @@ bool stream_xml_part(const zip_archive& archive, std::string_view part, xml_hand
     std::unique_ptr<XML_ParserStruct, parser_closer> parser(
         names == xml_names::expanded ? XML_ParserCreateNS(nullptr, namespace_separator)
                                      : XML_ParserCreate(nullptr));
-    if (!parser) {
-        error = "out of memory";
-        return false;
-    }
+    if (!parser) throw std::bad_alloc();
     stream_state state{parser.get(), handler, 0, limits.max_depth, {}};
     XML_SetUserData(parser.get(), &state);
     XML_SetElementHandler(parser.get(), on_start, on_end);
@@ -98,16 +106,15 @@ bool stream_xml_part(const zip_archive& archive, std::string_view part, xml_hand
     constexpr int chunk = 1 << 18;
     for (;;) {
         void* buffer = XML_GetBuffer(parser.get(), chunk);
-        if (!buffer) {
-            error = "out of memory";
-            return false;
-        }
+        if (!buffer) throw std::bad_alloc();
         std::int64_t n = input->read(static_cast<char*>(buffer), chunk);
         if (n < 0) {
             error = input->error();
             return false;
         }
         if (XML_ParseBuffer(parser.get(), static_cast<int>(n), n == 0) != XML_STATUS_OK) {
+            if (state.out_of_memory || XML_GetErrorCode(parser.get()) == XML_ERROR_NO_MEMORY)
+                throw std::bad_alloc();
             if (!state.failure.empty())
                 error = "part " + std::string(part) + ": " + state.failure;
             else
@@ -127,6 +134,7 @@ std::unique_ptr<pugi::xml_document> read_xml_tree(const zip_archive& archive, st
     auto document = std::make_unique<pugi::xml_document>();
     pugi::xml_parse_result parsed =
         document->load_buffer(text->data(), text->size(), pugi::parse_default);
+    if (parsed.status == pugi::status_out_of_memory) throw std::bad_alloc();
     if (!parsed) {
         error = "part " + std::string(part) + " is not well-formed XML: " + parsed.description();
         return nullptr;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -140,6 +141,7 @@ bool read_xml_pieces(const zip_archive& archive, std::string_view part, std::str
         pugi::xml_parse_result parsed = document.load_buffer_inplace(
             buffer.data(), cut,
             pugi::parse_default | pugi::parse_fragment | pugi::parse_ws_pcdata_single);
+        if (parsed.status == pugi::status_out_of_memory) throw std::bad_alloc();
         if (!parsed) {
             error = where + "not well-formed XML: " + parsed.description();
             return false;
@@ -319,6 +321,7 @@ bool stream_xml_pieces(const zip_archive& archive, std::string_view part, std::s
             pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_fragment);
         bool unclosed_at_end = parsed.status == pugi::status_end_element_mismatch &&
                                static_cast<std::size_t>(parsed.offset) + 1 >= text.size();
+        if (parsed.status == pugi::status_out_of_memory) throw std::bad_alloc();
         if (!parsed && !(unclosed_at_end && !at_end)) {
             error = where + "not well-formed XML: " + parsed.description();
             return false;

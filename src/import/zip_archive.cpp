@@ -3,6 +3,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <new>
 
 namespace tessaline {
 
@@ -18,6 +19,7 @@ std::optional<zip_archive> zip_archive::open(const std::string& path, const read
     int code = 0;
     zip* archive = zip_open(path.c_str(), ZIP_RDONLY, &code);
     if (!archive) {
+        if (code == ZIP_ER_MEMORY) throw std::bad_alloc();
         zip_error_t e;
         zip_error_init_with_code(&e, code);
         error = zip_error_strerror(&e);

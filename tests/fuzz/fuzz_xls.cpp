@@ -11,7 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 1) return 0;
     std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
     if (data[0] != 0) {
-        parse_biff_stream(rest);
+        read_budget budget{read_limits{}};
+        biff_extra_cells cells;
+        parse_biff_stream(rest, budget, cells);
         return 0;
     }
     std::string path = fuzz::scratch_path(".xls");

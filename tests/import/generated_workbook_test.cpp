@@ -2,6 +2,7 @@
 // missing dimensions and references, rich and inline text, cells out of
 // order, repeat counts, styles by inheritance and by theme.
 #include "import/clc.h"
+#include "import/workbook.h"
 #include "import/xls.h"
 #include "test_files.h"
 

@@ -1,5 +1,9 @@
 #include "test_files.h"
 
+#include <gsf/gsf-outfile-msole.h>
+#include <gsf/gsf-outfile.h>
+#include <gsf/gsf-output-stdio.h>
+#include <gsf/gsf-utils.h>
 #include <zip.h>
 
 #include <fstream>
@@ -53,6 +57,25 @@ std::filesystem::path write_zip(const std::string& name, const zip_entries& entr
 std::filesystem::path write_file(const std::string& name, const std::string& content) {
     auto path = temp_path(name);
     std::ofstream(path, std::ios::binary) << content;
+    return path;
+}
+
+std::filesystem::path write_compound_file(const std::string& name, const zip_entries& streams) {
+    gsf_init();
+    auto path = temp_path(name);
+    GsfOutput* file = gsf_output_stdio_new(path.c_str(), nullptr);
+    if (!file) throw std::runtime_error("cannot create " + path.string());
+    GsfOutfile* compound = gsf_outfile_msole_new(file);
+    for (const auto& [stream, content] : streams) {
+        GsfOutput* child = gsf_outfile_new_child(compound, stream.c_str(), FALSE);
+        gsf_output_write(child, content.size(), reinterpret_cast<const guint8*>(content.data()));
+        gsf_output_close(child);
+        g_object_unref(child);
+    }
+    bool written = gsf_output_close(GSF_OUTPUT(compound));
+    g_object_unref(compound);
+    g_object_unref(file);
+    if (!written) throw std::runtime_error("cannot write " + path.string());
     return path;
 }
 

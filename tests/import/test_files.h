@@ -18,6 +18,9 @@ std::filesystem::path temp_path(const std::string& name);
 // stored for level 0.
 std::filesystem::path write_zip(const std::string& name, const zip_entries& entries, int level = 1);
 std::filesystem::path write_file(const std::string& name, const std::string& content);
+// A compound (OLE2) file holding the given streams, as .xls files and
+// encrypted Office packages are.
+std::filesystem::path write_compound_file(const std::string& name, const zip_entries& streams);
 
 // An xlsx with one worksheet per sheet XML (the whole worksheet part), named
 // Sheet1, Sheet2, ...; optional shared strings and styles parts.
