@@ -217,7 +217,13 @@ bool import_grid::eventFilter(QObject* watched, QEvent* event) {
         paint_fixed(painter, widget->rect(), 0, 0);
         return true;
     }
-    if (widget &&
+    // The scroll area filters its scroll bars' events through here too: only
+    // the cells, the headings and the corner pick.
+    const bool picks =
+        widget &&
+        (widget == viewport() || widget == horizontalHeader()->viewport() ||
+         widget == verticalHeader()->viewport() || qobject_cast<QAbstractButton*>(widget));
+    if (picks &&
         (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove)) {
         const QPoint at =
             grid_point(widget, static_cast<QMouseEvent*>(event)->position().toPoint());

@@ -4,6 +4,7 @@
 #include "import_window.h"
 
 #include "busy_work.h"
+#include "error_report.h"
 #include "import_grid.h"
 #include "main_window.h"
 #include "painter_canvas.h"
@@ -337,6 +338,11 @@ void TFFiles::open_file(const QString& path) {
     if (book_index == -1 || !list || list->empty()) {
         chosen_path.clear();
         book_index = -1;
+        // The reader knows why; a blank grid alone would not say.
+        QString reason = QString::fromStdString(reader()->last_error());
+        if (reason.isEmpty()) reason = tr("Cannot open \"%1\": it holds no sheet").arg(path);
+        reason[0] = reason[0].toUpper(); // the reader's sentence starts a message here
+        report_error(this, reason);
     } else {
         tab_change_running_ = true;
         for (const sheet& s : *list)
@@ -523,7 +529,7 @@ void TFFiles::Grid1DrawCell(QPainter& painter, const QRect& rect, int grid_row, 
 
 void TFFiles::OKButtonClick() {
     escape_on_error([this] {
-        run_import();
+        if (!run_import()) return;
         release_reader();
         accept();
     });

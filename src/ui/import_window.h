@@ -59,8 +59,9 @@ class TFFiles : public QDialog {
     void refresh_captions();
     void update_start_button();
     void release_reader();
-    // Reads the chosen columns into the main window's graph.
-    void run_import();
+    // Reads the chosen columns into the main window's graph; false (the
+    // graph kept, the user told) when no row gives a point.
+    bool run_import();
 
     // Opens a workbook as the file dialog's choice would.
     void open_file(const QString& path);

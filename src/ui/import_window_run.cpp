@@ -10,9 +10,12 @@
 #include "import/run_import.h"
 #include "import/xls.h"
 
+#include <QFileInfo>
+#include <QStatusBar>
+
 namespace tessaline {
 
-void TFFiles::run_import() {
+bool TFFiles::run_import() {
     const import_choice choice{.sheet = chosen_sheet,
                                .data_begin_row = data_begin_row,
                                .title_row = title_row,
@@ -20,9 +23,7 @@ void TFFiles::run_import() {
                                .y_column = y_column,
                                .z_column = z_column};
 
-    main_.imported_points.clear();
     import_result result;
-    auto built = std::make_unique<Datafield>();
     {
         const reader_busy_scope busy_reader(*this);
         busy_work busy(this);
@@ -32,11 +33,23 @@ void TFFiles::run_import() {
             else if (source_kind == 0 && xls_reader)
                 result = tessaline::run_import(*xls_reader, book_index, choice);
         });
+        // An empty graph in place of the shown one would cost the user it
+        // for a wrong pick: the window stays for another.
+        if (result.points.empty()) {
+            show_note(tr("No row of the chosen columns holds three numbers"), main_.product_name);
+            return false;
+        }
         main_.imported_points = std::move(result.points);
+        auto built = std::make_unique<Datafield>();
         busy.run(tr("Building the graph of %L1 points...").arg(main_.imported_points.size()),
                  [&] { built->load_points(main_.imported_points); });
+        main_.show_imported_graph(std::move(*built), result.captions);
     }
-    main_.show_imported_graph(std::move(*built), result.captions);
+    main_.StatusBar1->showMessage(tr("Imported %L1 points from %2; %L3 rows skipped")
+                                      .arg(main_.imported_points.size())
+                                      .arg(QFileInfo(chosen_path).fileName())
+                                      .arg(result.rows_skipped));
+    return true;
 }
 
 } // namespace tessaline

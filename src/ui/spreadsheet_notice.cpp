@@ -35,8 +35,11 @@ TFNeedexcel::TFNeedexcel(chemistry& settings, const QString& product_name, QWidg
                    tr("%1 import data from MS Excel files (*.xls, *.xlsx) or").arg(product_name),
                    20, 60);
     Label4 = label("Label4", tr("OpenOffice Calc (*.ods) files only"), 20, 80);
-    Label3 = label("Label3", tr("To perform import you must have Microsoft Excel or"), 20, 108);
-    Label6 = label("Label6", tr("OpenOffice Calc installed on your PC"), 20, 128);
+    // The workbooks are read by the program itself; no office suite is needed.
+    Label3 =
+        label("Label3", tr("%1 reads these workbooks itself: no office suite").arg(product_name),
+              20, 108);
+    Label6 = label("Label6", tr("needs to be installed on your PC"), 20, 128);
 
     no_more_cb = new QCheckBox(tr("don't show this message again"), this);
     no_more_cb->setObjectName(QStringLiteral("no_more_cb"));

@@ -87,8 +87,8 @@ TEST_F(ImportCommand, TheNoticesTexts) {
     EXPECT_EQ(notice.Label2->text(),
               "Tessaline import data from MS Excel files (*.xls, *.xlsx) or");
     EXPECT_EQ(notice.Label4->text(), "OpenOffice Calc (*.ods) files only");
-    EXPECT_EQ(notice.Label3->text(), "To perform import you must have Microsoft Excel or");
-    EXPECT_EQ(notice.Label6->text(), "OpenOffice Calc installed on your PC");
+    EXPECT_EQ(notice.Label3->text(), "Tessaline reads these workbooks itself: no office suite");
+    EXPECT_EQ(notice.Label6->text(), "needs to be installed on your PC");
     EXPECT_EQ(notice.no_more_cb->text(), "don't show this message again");
     EXPECT_FALSE(notice.no_more_cb->isChecked());
 }

@@ -15,6 +15,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStatusBar>
 #include <QTabBar>
 
 namespace tessaline::test {
@@ -165,9 +167,12 @@ TEST_F(ImportWindow, OpeningListsTheSheetsAndSizesTheGrid) {
     EXPECT_EQ(files->clc_reader, nullptr);
     EXPECT_EQ(files->TabSet1->count(), 3) << "read all the same";
 
-    // A file that is no workbook: no file, no tabs, no message.
+    // A file that is no workbook: no file, no tabs, and the reader's reason.
     const auto junk = write_file("junk.xlsx", "not a workbook");
+    message_seen seen;
+    answer_message_box(&seen);
     files->open_file(QString::fromStdString(junk.string()));
+    EXPECT_TRUE(seen.shown);
     EXPECT_TRUE(files->chosen_path.isEmpty());
     EXPECT_EQ(files->book_index, -1);
     EXPECT_EQ(files->TabSet1->count(), 0);
@@ -377,4 +382,87 @@ TEST_F(ImportWindow, StartImportClosesTheWindowAndReleasesTheReader) {
 }
 
 } // namespace
+} // namespace tessaline::test
+
+namespace tessaline::test {
+namespace {
+
+// Three numbers in columns AA to AC of 60 rows: beyond the first screen both ways.
+std::filesystem::path far_data_workbook() {
+    std::string rows;
+    for (int r = 1; r <= 60; ++r) {
+        rows += "<row r=\"" + std::to_string(r) + "\">";
+        for (const char* column : {"AA", "AB", "AC"})
+            rows += std::string("<c r=\"") + column + std::to_string(r) + "\"><v>" +
+                    std::to_string(r) + "</v></c>";
+        rows += "</row>";
+    }
+    return write_zip("far.xlsx", xlsx_package({xlsx_sheet(rows)}));
+}
+
+} // namespace
+
+TEST_F(ImportWindow, ScrollBarClicksScrollAndPickNothing) {
+    files->open_file(QString::fromStdString(far_data_workbook().string()));
+    files->SheetButton1->click();
+    click_cell(2, 2);
+    ASSERT_EQ(files->chosen_sheet, 0);
+    QScrollBar* bars[] = {files->Grid1->horizontalScrollBar(), files->Grid1->verticalScrollBar()};
+    for (QScrollBar* bar : bars) {
+        ASSERT_TRUE(bar->isVisible());
+        files->XColumnButton1->click();
+        const int before = bar->value();
+        // The arrow at the end, then the track.
+        const bool across = bar->orientation() == Qt::Horizontal;
+        const QPoint arrow = across ? QPoint(bar->width() - 4, bar->height() / 2)
+                                    : QPoint(bar->width() / 2, bar->height() - 4);
+        const QPoint track = across ? QPoint(bar->width() * 3 / 4, bar->height() / 2)
+                                    : QPoint(bar->width() / 2, bar->height() * 3 / 4);
+        for (QPoint at : {arrow, track}) {
+            QTest::mouseMove(bar, at);
+            QTest::mouseClick(bar, Qt::LeftButton, {}, at);
+        }
+        EXPECT_GT(bar->value(), before) << "the grid scrolls";
+        EXPECT_EQ(files->x_column, -1) << "a scroll bar click is no pick";
+        EXPECT_EQ(files->pick_mode, "XColumn1");
+    }
+}
+
+TEST_F(ImportWindow, AnImportWithoutPointsKeepsTheGraphAndSaysWhy) {
+    field().load_points({{0, 0, 1}, {1, 0, 2}, {0, 1, 3}});
+    const data_points_ before = field().points;
+    open("basic.xlsx");
+    pick_all();
+    // Column E is empty: no row of A, B and E holds three numbers.
+    files->ZColumnButton1->click();
+    click_cell(5, 5);
+    ASSERT_TRUE(files->OKButton->isEnabled());
+    const message_seen seen = click_expecting_note(files->OKButton);
+    EXPECT_EQ(seen.text, "No row of the chosen columns holds three numbers");
+    EXPECT_EQ(field().points, before);
+    EXPECT_TRUE(files->isVisible()) << "the window stays for another pick";
+    EXPECT_NE(files->xls_reader, nullptr);
+
+    // A good pick then imports, and the status bar tells what was read.
+    files->ZColumnButton1->click();
+    click_cell(5, 3);
+    files->OKButton->click();
+    EXPECT_EQ(field().point_count, 40);
+    EXPECT_EQ(window->StatusBar1->currentMessage(),
+              "Imported 40 points from basic.xlsx; 0 rows skipped");
+}
+
+TEST_F(ImportWindow, AFileThatCannotBeReadSaysWhy) {
+    const auto table = write_file("table.xlsx", "x,y,z\n1,2,3\n");
+    message_seen seen;
+    answer_message_box(&seen);
+    files->open_file(QString::fromStdString(table.string()));
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    EXPECT_EQ(seen.text,
+              "Cannot open \"table.xlsx\": the file is not an Excel or OpenDocument workbook.");
+    EXPECT_EQ(files->book_index, -1);
+    EXPECT_TRUE(files->chosen_path.isEmpty());
+}
+
 } // namespace tessaline::test
