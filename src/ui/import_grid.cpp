@@ -147,6 +147,8 @@ int import_grid::column_width(int grid_column) const {
 
 void import_grid::set_column_zero_width(int width) {
     verticalHeader()->setFixedWidth(width);
+    // The cells' viewport moves over only when the view lays itself out.
+    updateGeometries();
 }
 
 int import_grid::top_row() const {

@@ -33,6 +33,8 @@ namespace tessaline {
 namespace {
 
 constexpr int left_panel_width = 361;
+// Space beside a row heading's label.
+constexpr int label_padding = 4;
 // "Start Import" keeps this distance to the bottom of its panel.
 constexpr int ok_button_bottom_gap = 214;
 
@@ -513,10 +515,12 @@ void TFFiles::Grid1DrawCell(QPainter& painter, const QRect& rect, int grid_row, 
         QFont bold = Grid1->font();
         bold.setBold(true);
         const int width = QFontMetrics(bold).horizontalAdvance(QString::fromStdString(d.label));
+        // Room on both sides, so the label does not touch the cell's edges.
+        const int wanted = width + 2 * label_padding;
         // Not while painting: the new width lays the grid out again.
-        if (Grid1->column_width(0) < width + 2)
+        if (Grid1->column_width(0) < wanted)
             QMetaObject::invokeMethod(
-                Grid1, [grid = Grid1, width] { grid->set_column_zero_width(width + 2); },
+                Grid1, [grid = Grid1, wanted] { grid->set_column_zero_width(wanted); },
                 Qt::QueuedConnection);
     }
     if (reader_busy_) return;

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace tessaline {
@@ -72,9 +73,17 @@ void painter_canvas::text(const cell_rect& clip, int x, int y, std::string_view 
     if (background) painter_.fillRect(area, bgr_color(*background));
     painter_.setClipRect(area);
     const QFont f = font_of(font);
+    const QFontMetrics metrics(f);
+    QString shown = qt_text(text);
+    // A text wider than its cell ends in an ellipsis, so that a cut value
+    // is not taken for a shorter one.
+    if (x < area.left() || x + metrics.horizontalAdvance(shown) > area.right() + 1) {
+        x = std::max(x, area.left() + 1);
+        shown = metrics.elidedText(shown, Qt::ElideRight, std::max(area.right() + 1 - x, 0));
+    }
     painter_.setFont(f);
     painter_.setPen(bgr_color(font.color));
-    painter_.drawText(x, y + QFontMetrics(f).ascent(), qt_text(text));
+    painter_.drawText(x, y + metrics.ascent(), shown);
     painter_.restore();
 }
 

@@ -288,6 +288,15 @@ TEST_F(ImportWindow, HeadingLabelsAndMarks) {
     EXPECT_EQ(label(0, 4), "");
     EXPECT_EQ(label(2, 0), "Data Begin");
     EXPECT_EQ(label(1, 0), "Title");
+    // The row headings widen to hold the longest label with room beside
+    // it, and the cells move over with them.
+    QTRY_VERIFY(files->Grid1->verticalHeader()->width() > grid_default_column_width);
+    QFont bold = files->Grid1->font();
+    bold.setBold(true);
+    EXPECT_GE(files->Grid1->verticalHeader()->width(),
+              QFontMetrics(bold).horizontalAdvance("Data Begin") + 8);
+    EXPECT_EQ(files->Grid1->viewport()->geometry().left(),
+              files->Grid1->verticalHeader()->geometry().right() + 1);
     EXPECT_TRUE(files->decoration(0, 0).marks & sheet_dot);
     EXPECT_TRUE(files->decoration(5, 4).marks & used_edge) << "D is the last used column";
 
