@@ -314,8 +314,22 @@ struct file_bytes {
     std::uint64_t file_size = 0;
     int error_number = 0;
     std::string refusal; // why the file is not read further, after the name
+    bool table_or_workbook = false;
     bool out_of_memory = false;
 };
+
+// Why bytes that begin a file cannot begin a graph file (a workbook, or text
+// without any markup, as tables are), or nothing. `whole`: the bytes are the
+// whole file.
+std::string no_markup(const char* data, size_t size, bool whole) {
+    const std::string_view start(data, std::min<size_t>(size, 8));
+    if (start.starts_with("PK\x03\x04"))
+        return "it is a zip package, as .xlsx and .ods workbooks are";
+    if (start == std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))
+        return "it is a compound file, as .xls workbooks are";
+    if (std::memchr(data, '<', size) != nullptr) return {};
+    return whole ? "it holds no XML markup" : "its first 64 KB hold no XML markup";
+}
 
 // What reading a graph file of `file_size` bytes takes at its peak: the text,
 // the parser's nodes over it, and the graph taken from them.
@@ -383,10 +397,8 @@ file_bytes read_whole_file(const std::filesystem::path& path) {
         bytes.size += static_cast<size_t>(n);
         if (!sniffed && bytes.size >= sniff_size) {
             sniffed = true;
-            if (std::memchr(bytes.data.get(), '<', sniff_size) == nullptr) {
-                bytes.refusal = "its first 64 KB hold no XML markup";
-                break;
-            }
+            bytes.refusal = no_markup(bytes.data.get(), sniff_size, false);
+            if (!bytes.refusal.empty()) break;
             // A file far beyond the memory is refused before it is read for
             // minutes and the system has to take memory from other programs.
             const std::uint64_t available = memory_available();
@@ -397,6 +409,9 @@ file_bytes read_whole_file(const std::filesystem::path& path) {
         }
     }
     ::close(fd);
+    if (!sniffed && bytes.size > 0 && bytes.error_number == 0)
+        bytes.refusal = no_markup(bytes.data.get(), bytes.size, true);
+    bytes.table_or_workbook = !bytes.refusal.empty();
     return bytes;
 }
 
@@ -420,6 +435,7 @@ graph_read read_graph_file(const std::filesystem::path& path) {
         if (!bytes.refusal.empty()) {
             graph_read out;
             out.error = name + " is not a graph file: " + bytes.refusal + ".";
+            out.table_or_workbook = bytes.table_or_workbook;
             return out;
         }
         pugi::xml_document doc;

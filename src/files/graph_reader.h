@@ -61,6 +61,9 @@ struct graph_read {
     graph_file_status status = graph_file_status::unreadable;
     // A sentence for the user when the status is not `read`.
     std::string error;
+    // Unreadable because it is a workbook or a text without markup, as a
+    // table is: the caller may say how tables are brought in.
+    bool table_or_workbook = false;
 
     // What was read; values not read keep their defaults (a fresh start).
     graph_document document;

@@ -65,7 +65,13 @@ QString TFMain::save_graph_file(const QString& path) {
 
 QString TFMain::open_graph_file(const QString& path) {
     const graph_read read = read_graph_file(file_path(path));
-    if (read.status == graph_file_status::unreadable) return QString::fromStdString(read.error);
+    if (read.status == graph_file_status::unreadable) {
+        QString error = QString::fromStdString(read.error);
+        if (read.table_or_workbook)
+            error += tr(" A workbook comes in through File > Data Import (Ctrl+I); a text table "
+                        "becomes a graph file with \"tessaline-cli convert TABLE -o GRAPH.xyz\".");
+        return error;
+    }
     // A well-formed file of another program is passed over without a word.
     if (read.status != graph_file_status::read) return {};
     if (read.graph_loaded) {

@@ -186,3 +186,31 @@ TEST(HostileOpen, RunningOutOfMemoryWhileReadingIsAMessage) {
               }),
               0);
 }
+
+TEST(HostileOpen, TablesAndWorkbooksAreToldApartFromBrokenGraphFiles) {
+    temp_folder folder;
+    const struct {
+        const char* name;
+        std::string text;
+        const char* reason;
+    } files[] = {
+        {"table.csv", "x,y,z\n1,2,3\n", "it holds no XML markup"},
+        {"book.xlsx", std::string("PK\x03\x04\x14\0\0\0", 8) + "<x/>",
+         "it is a zip package, as .xlsx and .ods workbooks are"},
+        {"book.xls", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8),
+         "it is a compound file, as .xls workbooks are"},
+    };
+    for (const auto& file : files) {
+        write_text(folder / file.name, file.text);
+        const graph_read read = read_graph_file(folder / file.name);
+        EXPECT_EQ(read.status, graph_file_status::unreadable);
+        EXPECT_EQ(read.error, "\"" + (folder / file.name).string() +
+                                  "\" is not a graph file: " + file.reason + ".");
+        EXPECT_TRUE(read.table_or_workbook) << file.name;
+    }
+    // Markup that is broken stays a broken graph file.
+    write_text(folder / "broken.xyz", "<graph>");
+    const graph_read broken = read_graph_file(folder / "broken.xyz");
+    EXPECT_TRUE(contains(broken.error, "is not well-formed XML")) << broken.error;
+    EXPECT_FALSE(broken.table_or_workbook);
+}

@@ -198,6 +198,15 @@ TEST_F(FileCommands, AFileBeyondTheMemoryIsReportedAndChangesNothing) {
     EXPECT_EQ(state(), before);
 }
 
+TEST_F(FileCommands, ATableOpenedAsAGraphFileSaysHowTablesComeIn) {
+    const QString file = path("table.csv");
+    write_text(file, "x,y,z\n1,2,3\n");
+    const QString error = window->open_graph_file(file);
+    EXPECT_TRUE(error.startsWith("\"" + file + "\" is not a graph file: it holds no XML markup."))
+        << error.toStdString();
+    EXPECT_TRUE(error.contains("File > Data Import (Ctrl+I)")) << error.toStdString();
+}
+
 TEST_F(FileCommands, AnErrorEscapingAHandlerIsReportedInWords) {
     // What a handler deep in the toolkit's call would let out.
     message_seen seen;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "files/graph_document.h"
+#include "files/graph_reader.h"
 #include "graph/declaration.h"
 
 #include <cstdint>
@@ -22,6 +23,10 @@ int sheets_command(const std::vector<std::string>& args);
 int save_fresh_graph(const data_points_& points, const axis_values<std::string>& captions,
                      std::int64_t rows_skipped, const std::string& input,
                      const std::string& output);
+
+// The reader's error, with the way to a graph file when the file is a table
+// or a workbook.
+void print_unreadable(const graph_read& read);
 
 // A workbook (.xlsx, .xls, .ods) goes through the desktop program's import.
 bool is_workbook_path(const std::string& path);

@@ -113,6 +113,13 @@ void print_marks(const graph_read& read) {
 
 } // namespace
 
+void print_unreadable(const graph_read& read) {
+    print_error(read.error);
+    if (read.table_or_workbook)
+        std::cerr << "To make a graph file of a table or workbook: tessaline-cli convert TABLE -o "
+                     "GRAPH.xyz\n";
+}
+
 int info_command(const std::vector<std::string>& args) {
     std::string path;
     bool with_marks = false;
@@ -131,7 +138,7 @@ int info_command(const std::vector<std::string>& args) {
 
     const graph_read read = read_graph_file(path);
     if (!read.ok()) {
-        print_error(read.error);
+        print_unreadable(read);
         return exit_failed;
     }
     if (read.graph_loaded) print_graph(read.document);

@@ -4,6 +4,7 @@
 
 #include "base/memory_error.h"
 #include "cli_output.h"
+#include "commands.h"
 #include "files/graph_apply.h"
 #include "files/graph_reader.h"
 #include "graph/number_text.h"
@@ -87,7 +88,7 @@ int render_command(const std::vector<std::string>& args) {
 
     const graph_read read = read_graph_file(input);
     if (!read.ok()) {
-        print_error(read.error);
+        print_unreadable(read);
         return exit_failed;
     }
     int status = exit_done;
