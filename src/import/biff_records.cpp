@@ -257,9 +257,10 @@ globals read_globals(std::string_view stream) {
         } else if (r.type == record_font) {
             g.font_records.push_back(r.data);
         } else if (r.type == record_palette && r.data.size() >= 2) {
-            // The colours from index 8 as red, green, blue and an unused byte: 0x00BBGGRR.
+            // The colours 8 to 63 as red, green, blue and an unused byte: 0x00BBGGRR.
+            // The system colours after them stay.
             std::size_t count = std::min<std::size_t>(u16(r.data, 0), (r.data.size() - 2) / 4);
-            for (std::size_t i = 0; i < count && 8 + i < g.palette.size(); ++i)
+            for (std::size_t i = 0; i < count && 8 + i < 64; ++i)
                 g.palette[8 + i] = static_cast<std::int32_t>(u32(r.data, 2 + 4 * i) & 0xFFFFFF);
         } else if (r.type == record_datemode && r.data.size() >= 2) {
             g.date1904 = u16(r.data, 0) != 0;
