@@ -1,6 +1,6 @@
 // Excel 97-2003 (BIFF) workbooks: cell values through FreeXL, which reads no
-// fonts or fills and leaves out formulas, booleans and errors; those come
-// from the workbook's records directly.
+// fonts or fills and leaves out formulas, booleans and errors; those, and
+// every cell's font and fill, come from the workbook's records directly.
 //
 // FreeXL parses the whole file when it opens it, and damaged files can make
 // it read outside its buffers or allocate without end. Everything that reads
@@ -9,6 +9,7 @@
 // through a pipe: a fault in it ends only the child, and the file is reported
 // as one that cannot be opened.
 #include "import/biff_records.h"
+#include "import/cell_text.h"
 #include "import/date_text.h"
 #include "import/format_readers.h"
 
@@ -59,20 +60,29 @@ struct freexl_closer {
 
 // Records from the child, each a tag byte and fixed-size fields in the
 // machine's own byte order (both ends are this program):
-//   'S' length name          a worksheet starts
-//   'N' row column double    a number
-//   'D' row column double    a date serial
-//   'B' row column double    a boolean, 0 or 1
-//   'T' row column length s  a text
-//   'X' row column length s  an error value, as its code
-//   'E' length message       reading failed
-//   'Z'                      all sent
+//   'F' length name double int8 int32  a font: name, points, font_* flags, colour
+//   'C' int32 int32                    the next XF: font (from 0 in the 'F's, -1
+//                                      for none) and fill (-1 for none)
+//   'S' length name                    a worksheet starts
+//   'N' row column xf double           a number
+//   'D' row column xf double           a date serial
+//   'B' row column xf double           a boolean, 0 or 1
+//   'T' row column xf length s         a text
+//   'X' row column xf length s         an error value, as its code
+//   'E' length message                 reading failed
+//   'Z'                                all sent
+// The fonts and XFs come before the first worksheet; a cell's xf is no_xf
+// when no XF record describes it.
 class record_writer {
   public:
     explicit record_writer(int fd) : fd_(fd) {}
     ~record_writer() { flush(); }
 
-    void tag(char t) { out_ += t; }
+    void tag(char t) {
+        // Each record starts with a tag, so the buffer stays small whatever the sheet holds.
+        if (out_.size() > (1u << 16)) flush();
+        out_ += t;
+    }
     template <class T> void field(T value) {
         out_.append(reinterpret_cast<const char*>(&value), sizeof value);
     }
@@ -80,12 +90,11 @@ class record_writer {
         field(static_cast<std::uint32_t>(s.size()));
         out_.append(s);
     }
-    void cell(char t, std::uint32_t row, std::uint16_t column) {
-        // Each cell starts a record, so the buffer stays small whatever the sheet holds.
-        if (out_.size() > (1u << 16)) flush();
+    void cell(char t, std::uint32_t row, std::uint16_t column, std::uint16_t xf) {
         tag(t);
         field(row);
         field(column);
+        field(xf);
     }
     void flush() {
         std::size_t sent = 0;
@@ -125,16 +134,34 @@ class cell_sender {
     cell_sender(const read_limits& limits, record_writer& out) : sent_(limits), out_(out) {}
 
     // The budget counts what the parent will keep, so the child stops where it would.
-    bool cell(char tag, std::uint32_t row, std::uint16_t column, double number) {
+    bool cell(char tag, std::uint32_t row, std::uint16_t column, std::uint16_t xf, double number) {
         if (!sent_.add_cell()) return false;
-        out_.cell(tag, row, column);
+        out_.cell(tag, row, column, xf);
         out_.field(number);
         return true;
     }
-    bool cell(char tag, std::uint32_t row, std::uint16_t column, std::string_view text) {
+    bool cell(char tag, std::uint32_t row, std::uint16_t column, std::uint16_t xf,
+              std::string_view text) {
         if (!sent_.add_cell() || !sent_.add_text_bytes(text.size())) return false;
-        out_.cell(tag, row, column);
+        out_.cell(tag, row, column, xf);
         out_.text(text);
+        return true;
+    }
+    bool styles(const biff_extra_cells& extra) {
+        for (const workbook_font& f : extra.fonts) {
+            if (!sent_.add_bytes(sizeof f + f.name.size())) return false;
+            out_.tag('F');
+            out_.text(f.name);
+            out_.field(f.size);
+            out_.field(to_font_attr(&f).style);
+            out_.field(f.color);
+        }
+        for (const cell_format& look : extra.xfs) {
+            if (!sent_.add_bytes(sizeof look)) return false;
+            out_.tag('C');
+            out_.field(look.font);
+            out_.field(look.fill);
+        }
         return true;
     }
     bool extra_cells(const biff_extra_cells& extra, biff_extra_cells::worksheet& sheet) {
@@ -142,19 +169,19 @@ class cell_sender {
             bool sent = true;
             switch (c.kind) {
             case cell_kind::number:
-                sent = cell('N', c.row, c.column, c.number);
+                sent = cell('N', c.row, c.column, c.xf, c.number);
                 break;
             case cell_kind::date:
-                sent = cell('D', c.row, c.column, c.number);
+                sent = cell('D', c.row, c.column, c.xf, c.number);
                 break;
             case cell_kind::boolean:
-                sent = cell('B', c.row, c.column, c.number);
+                sent = cell('B', c.row, c.column, c.xf, c.number);
                 break;
             case cell_kind::text:
-                sent = cell('T', c.row, c.column, extra.texts.get(c.text));
+                sent = cell('T', c.row, c.column, c.xf, extra.texts.get(c.text));
                 break;
             case cell_kind::error:
-                sent = cell('X', c.row, c.column, extra.texts.get(c.text));
+                sent = cell('X', c.row, c.column, c.xf, extra.texts.get(c.text));
                 break;
             case cell_kind::empty:
                 break;
@@ -172,25 +199,28 @@ class cell_sender {
     record_writer& out_;
 };
 
-bool send_freexl_cell(const void* handle, unsigned int r, unsigned short c, cell_sender& send) {
+// `looks` holds the XFs of the worksheet's value records, or is null.
+bool send_freexl_cell(const void* handle, unsigned int r, unsigned short c,
+                      const biff_extra_cells::worksheet* looks, cell_sender& send) {
     FreeXL_CellValue value;
     if (freexl_get_cell_value(handle, r, c, &value) != FREEXL_OK) return true;
     const char* text = value.value.text_value ? value.value.text_value : "";
     const auto row = static_cast<std::uint32_t>(r + 1);
     const auto column = static_cast<std::uint16_t>(c + 1);
+    auto xf = [&] { return looks ? looks->xf_at(row, column) : no_xf; };
     switch (value.type) {
     case FREEXL_CELL_INT:
-        return send.cell('N', row, column, static_cast<double>(value.value.int_value));
+        return send.cell('N', row, column, xf(), static_cast<double>(value.value.int_value));
     case FREEXL_CELL_DOUBLE:
-        return send.cell('N', row, column, value.value.double_value);
+        return send.cell('N', row, column, xf(), value.value.double_value);
     case FREEXL_CELL_DATE:
     case FREEXL_CELL_DATETIME:
     case FREEXL_CELL_TIME:
-        if (auto serial = date_serial(text)) return send.cell('D', row, column, *serial);
-        return send.cell('T', row, column, std::string_view(text));
+        if (auto serial = date_serial(text)) return send.cell('D', row, column, xf(), *serial);
+        return send.cell('T', row, column, xf(), std::string_view(text));
     case FREEXL_CELL_TEXT:
     case FREEXL_CELL_SST_TEXT:
-        return send.cell('T', row, column, std::string_view(text));
+        return send.cell('T', row, column, xf(), std::string_view(text));
     default:
         return true;
     }
@@ -233,6 +263,7 @@ void send_cells(const std::string& path, const read_limits& limits, record_write
     stream.reset();
 
     cell_sender send(limits, out);
+    if (!send.styles(extra)) return fail(send.refusal());
     for (unsigned short s = 0; s < count; ++s) {
         const char* name = nullptr;
         unsigned int rows = 0;
@@ -244,14 +275,16 @@ void send_cells(const std::string& path, const read_limits& limits, record_write
         std::string_view sheet_name = name ? name : "";
         out.tag('S');
         out.text(sheet_name);
-        for (unsigned int r = 0; r < rows && r < max_sheet_rows; ++r)
-            for (unsigned short c = 0; c < columns; ++c)
-                if (!send_freexl_cell(raw, r, c, send)) return fail(send.refusal());
+        biff_extra_cells::worksheet* records = nullptr;
         for (biff_extra_cells::worksheet& w : extra.worksheets)
             if (w.name == sheet_name) {
-                if (!send.extra_cells(extra, w)) return fail(send.refusal());
+                records = &w;
                 break;
             }
+        for (unsigned int r = 0; r < rows && r < max_sheet_rows; ++r)
+            for (unsigned short c = 0; c < columns; ++c)
+                if (!send_freexl_cell(raw, r, c, records, send)) return fail(send.refusal());
+        if (records && !send.extra_cells(extra, *records)) return fail(send.refusal());
     }
     out.tag('Z');
 }
@@ -381,6 +414,10 @@ class sheet_receiver {
             if (!in.text(text)) return step::incomplete;
             error_ = text;
             return step::failed;
+        case 'F':
+            return take_font(in);
+        case 'C':
+            return take_xf(in);
         case 'S':
             if (!in.text(text)) return step::incomplete;
             if (!finish_sheet()) return step::failed;
@@ -398,7 +435,9 @@ class sheet_receiver {
             return step::failed;
         }
         stored_cell cell;
-        if (!in.field(cell.row) || !in.field(cell.column)) return step::incomplete;
+        std::uint16_t xf = no_xf;
+        if (!in.field(cell.row) || !in.field(cell.column) || !in.field(xf)) return step::incomplete;
+        if (xf < xf_count_) cell.format = first_xf_ + xf;
         if (tag == 'T' || tag == 'X') {
             if (!in.text(text)) return step::incomplete;
             cell.kind = tag == 'T' ? cell_kind::text : cell_kind::error;
@@ -415,8 +454,41 @@ class sheet_receiver {
         return step::taken;
     }
 
+    step take_font(record_reader& in) {
+        std::string_view name;
+        workbook_font font;
+        std::uint8_t style = 0;
+        if (!in.text(name) || !in.field(font.size) || !in.field(style) || !in.field(font.color))
+            return step::incomplete;
+        font.name = name;
+        font.bold = style & font_bold;
+        font.italic = style & font_italic;
+        font.underline = style & font_underline;
+        if (font_count_ == 0) first_font_ = static_cast<std::uint32_t>(book_.fonts.size());
+        if (!budget_.add_bytes(sizeof font + font.name.size())) return refused();
+        book_.fonts.push_back(std::move(font));
+        ++font_count_;
+        return step::taken;
+    }
+
+    step take_xf(record_reader& in) {
+        cell_format look;
+        std::int32_t font = -1;
+        if (!in.field(font) || !in.field(look.fill)) return step::incomplete;
+        if (font >= 0 && static_cast<std::uint32_t>(font) < font_count_)
+            look.font = static_cast<std::int32_t>(first_font_ + static_cast<std::uint32_t>(font));
+        if (xf_count_ == 0) first_xf_ = static_cast<std::uint32_t>(book_.formats.size());
+        if (!budget_.add_bytes(sizeof look)) return refused();
+        book_.formats.push_back(look);
+        ++xf_count_;
+        return step::taken;
+    }
+
     read_budget& budget_;
     workbook& book_;
+    // Where the child's fonts and XFs start in the book's lists.
+    std::uint32_t first_font_ = 0, font_count_ = 0;
+    std::uint32_t first_xf_ = 0, xf_count_ = 0;
     std::string pending_;
     std::optional<sheet_builder> builder_;
     std::string name_;

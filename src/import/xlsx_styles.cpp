@@ -1,5 +1,6 @@
 #include "import/xlsx_styles.h"
 
+#include "import/excel_palette.h"
 #include "import/number_formats.h"
 #include "import/xml_part.h"
 
@@ -13,34 +14,13 @@ namespace tessaline {
 
 namespace {
 
-// 0xRRGGBB to 0x00BBGGRR.
-std::int32_t from_rgb(std::uint32_t rgb) {
-    return static_cast<std::int32_t>(((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF));
-}
-
-std::vector<std::int32_t> default_palette() {
-    static constexpr std::uint32_t rgb[] = {
-        0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF, 0x00FFFF, 0x000000,
-        0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF, 0x00FFFF, 0x800000, 0x008000,
-        0x000080, 0x808000, 0x800080, 0x008080, 0xC0C0C0, 0x808080, 0x9999FF, 0x993366, 0xFFFFCC,
-        0xCCFFFF, 0x660066, 0xFF8080, 0x0066CC, 0xCCCCFF, 0x000080, 0xFF00FF, 0xFFFF00, 0x00FFFF,
-        0x800080, 0x800000, 0x008080, 0x0000FF, 0x00CCFF, 0xCCFFFF, 0xCCFFCC, 0xFFFF99, 0x99CCFF,
-        0xFF99CC, 0xCC99FF, 0xFFCC99, 0x3366FF, 0x33CCCC, 0x99CC00, 0xFFCC00, 0xFF9900, 0xFF6600,
-        0x666699, 0x969696, 0x003366, 0x339966, 0x003300, 0x333300, 0x993300, 0x993366, 0x333399,
-        0x333333, 0x000000, 0xFFFFFF}; // 64, 65: system text and window colours
-    std::vector<std::int32_t> palette;
-    for (std::uint32_t c : rgb)
-        palette.push_back(from_rgb(c));
-    return palette;
-}
-
 std::int32_t parse_hex_rgb(const char* text, std::int32_t fallback) {
     std::size_t n = std::strlen(text);
     if (n != 6 && n != 8) return fallback;
     char* end = nullptr;
     unsigned long value = std::strtoul(text, &end, 16);
     if (*end) return fallback;
-    return from_rgb(static_cast<std::uint32_t>(value & 0xFFFFFF)); // ARGB: alpha dropped
+    return bgr_from_rgb(static_cast<std::uint32_t>(value & 0xFFFFFF)); // ARGB: alpha dropped
 }
 
 // Lightens (tint > 0) or darkens (tint < 0) in HLS space, as the tint
@@ -137,7 +117,7 @@ xlsx_styles read_xlsx_styles(const pugi::xml_node& styles, const pugi::xml_node&
                              workbook& book) {
     xlsx_styles result;
     pugi::xml_node sheet = child_named(styles, "styleSheet");
-    std::vector<std::int32_t> palette = default_palette();
+    std::vector<std::int32_t> palette = excel_default_palette();
     std::vector<std::int32_t> scheme = theme_colors(theme);
 
     pugi::xml_node indexed = child_named(child_named(sheet, "colors"), "indexedColors");

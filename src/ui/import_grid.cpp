@@ -137,10 +137,6 @@ void import_grid::set_row_count(int rows) {
     model_->set_sheet_rows(std::max(rows, 1) - 1);
 }
 
-int import_grid::row_height(int grid_row) const {
-    return grid_row == 0 ? horizontalHeader()->height() : rowHeight(grid_row - 1);
-}
-
 int import_grid::column_width(int grid_column) const {
     return grid_column == 0 ? verticalHeader()->width() : columnWidth(grid_column - 1);
 }
@@ -149,14 +145,6 @@ void import_grid::set_column_zero_width(int width) {
     verticalHeader()->setFixedWidth(width);
     // The cells' viewport moves over only when the view lays itself out.
     updateGeometries();
-}
-
-int import_grid::top_row() const {
-    return std::max(rowAt(0), 0) + 1;
-}
-
-int import_grid::left_column() const {
-    return std::max(columnAt(0), 0) + 1;
 }
 
 void import_grid::scroll_home() {

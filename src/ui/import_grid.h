@@ -44,12 +44,8 @@ class import_grid : public QTableView {
     // Grid rows, the heading row included (at least 1).
     int row_count() const;
     void set_row_count(int rows);
-    int row_height(int grid_row) const;
     int column_width(int grid_column) const;
     void set_column_zero_width(int width);
-    // Top-left visible sheet row and column as grid indexes (from 1).
-    int top_row() const;
-    int left_column() const;
     void scroll_home();
     void repaint_all();
 

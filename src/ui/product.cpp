@@ -1,6 +1,6 @@
 #include "product.h"
 
-#include "app/version.h"
+#include "base/version.h"
 
 namespace tessaline::product {
 

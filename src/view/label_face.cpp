@@ -138,11 +138,6 @@ std::unique_ptr<label_face> label_face::open_sans() {
     return open_file(reinterpret_cast<const char*>(file), index);
 }
 
-std::string label_face::family() const {
-    const char* name = ft_->face->family_name;
-    return name ? name : "";
-}
-
 glyph_outline label_face::outline(std::uint8_t code) const {
     glyph_outline glyph;
     const char32_t c = windows_1252_to_unicode(code);

@@ -45,7 +45,6 @@ class label_face {
     // The glyph of one Windows-1252 byte; empty with zero metrics for a byte
     // the page leaves undefined or the face has no glyph for.
     glyph_outline outline(std::uint8_t code) const;
-    std::string family() const;
 
   private:
     struct freetype;

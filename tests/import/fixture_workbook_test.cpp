@@ -96,24 +96,57 @@ TEST(FixtureWorkbook, ExcelNumbersFollowTheUsersDecimalSeparator) {
 }
 
 TEST(FixtureWorkbook, StyledCellsCarryFontAndFill) {
-    xls reader;
-    ASSERT_EQ(reader.open_book(data_path("mixed.xlsx").string()), 0);
-    cell_value styled = reader.read_cell(0, 0, 12, 2);
-    EXPECT_EQ(styled.value, "8");
-    EXPECT_EQ(styled.attr.name, "Courier New");
-    EXPECT_EQ(styled.attr.size, 14);
-    EXPECT_EQ(styled.attr.style, font_bold | font_italic | font_underline);
-    EXPECT_EQ(styled.attr.color, 0x0000FF); // red as 0x00BBGGRR
-    EXPECT_EQ(styled.background, 0x00FFFF); // yellow
-    cell_value plain = reader.read_cell(0, 0, 2, 1);
-    EXPECT_EQ(plain.attr.style, 0);
-    EXPECT_EQ(plain.background, white);
+    for (const char* book : {"mixed.xlsx", "mixed.xls"}) {
+        SCOPED_TRACE(book);
+        xls reader;
+        ASSERT_EQ(reader.open_book(data_path(book).string()), 0);
+        cell_value styled = reader.read_cell(0, 0, 12, 2);
+        EXPECT_EQ(styled.value, "8");
+        EXPECT_EQ(styled.attr.name, "Courier New");
+        EXPECT_EQ(styled.attr.size, 14);
+        EXPECT_EQ(styled.attr.style, font_bold | font_italic | font_underline);
+        EXPECT_EQ(styled.attr.color, 0x0000FF); // red as 0x00BBGGRR
+        EXPECT_EQ(styled.background, 0x00FFFF); // yellow
+        cell_value plain = reader.read_cell(0, 0, 2, 1);
+        EXPECT_FALSE(plain.attr.name.empty());
+        EXPECT_EQ(plain.attr.style, 0);
+        EXPECT_EQ(plain.background, white);
+    }
 
     clc calc;
     ASSERT_EQ(calc.open_book(data_path("mixed.ods").string()), 0);
     EXPECT_EQ(calc.read_cell(0, 0, 12, 2).background, 0x00FFFF);
     EXPECT_EQ(calc.read_cell(0, 0, 12, 2).attr, font_attr{}); // fonts stay the grid's
     EXPECT_EQ(calc.read_cell(0, 0, 2, 1).background, white);
+}
+
+// The .xls and the .xlsx of one sheet name their fonts, colours and fills
+// differently (records and a palette against XML); every cell must still
+// come out the same, and its fill as the .ods gives it.
+TEST(FixtureWorkbook, EveryCellOfTheXlsLooksAsInTheXlsxAndOds) {
+    for (const std::string name : {"mixed", "basic"}) {
+        SCOPED_TRACE(name);
+        xls excel, old_excel;
+        clc calc;
+        ASSERT_EQ(excel.open_book(data_path(name + ".xlsx").string()), 0);
+        ASSERT_EQ(old_excel.open_book(data_path(name + ".xls").string()), 0)
+            << old_excel.last_error();
+        ASSERT_EQ(calc.open_book(data_path(name + ".ods").string()), 0);
+        const auto& list = excel.files()[0].sheets;
+        for (std::int32_t s = 0; s < static_cast<std::int32_t>(list.size()); ++s)
+            for (std::int32_t r = 1; r <= list[s].used_rows; ++r)
+                for (std::int32_t c = 1; c <= list[s].used_cols; ++c) {
+                    cell_value a = excel.read_cell(0, s, r, c), b = old_excel.read_cell(0, s, r, c);
+                    SCOPED_TRACE("sheet " + list[s].name + " row " + std::to_string(r) +
+                                 " column " + std::to_string(c));
+                    EXPECT_EQ(b.attr.name, a.attr.name);
+                    EXPECT_EQ(b.attr.size, a.attr.size);
+                    EXPECT_EQ(b.attr.style, a.attr.style);
+                    EXPECT_EQ(b.attr.color, a.attr.color);
+                    EXPECT_EQ(b.background, a.background);
+                    EXPECT_EQ(b.background, calc.read_cell(0, s, r, c).background);
+                }
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Workbooks built in the test for what real files rarely show at once:
 // missing dimensions and references, rich and inline text, cells out of
-// order, repeat counts, styles by inheritance and by theme.
+// order, repeat counts, styles by inheritance and by theme; .xls styles by
+// palette and font index.
 #include "import/clc.h"
 #include "import/workbook.h"
 #include "import/xls.h"
@@ -144,6 +145,87 @@ TEST(GeneratedXlsx, FontsAndFillsFromRgbIndexedAndThemeColours) {
     EXPECT_EQ(c.attr, font_attr{}); // a font index past the list: the grid's font
     EXPECT_EQ(c.background, white); // gray125 is no fill
     EXPECT_EQ(reader.read_cell(0, 0, 1, 4).attr, (font_attr{0, "Calibri", 11, 0}));
+}
+
+// FONT: size in twips, italic flag, colour index, weight, underline, 8-bit name.
+std::string biff_font(unsigned points, bool italic, unsigned color, unsigned weight, bool underline,
+                      const std::string& name) {
+    return biff_record(0x0031, le16(points * 20) + le16(italic ? 2 : 0) + le16(color) +
+                                   le16(weight) + le16(0) + std::string(1, underline ? 1 : 0) +
+                                   std::string(3, '\0') + static_cast<char>(name.size()) + '\0' +
+                                   name);
+}
+
+// XF of a cell: font index, fill pattern with its two colour indexes.
+std::string biff_xf(unsigned font, unsigned pattern, unsigned fore, unsigned back) {
+    return biff_record(0x00E0, le16(font) + le16(0) + le16(0) + std::string(4, '\0') + le32(0) +
+                                   le32(pattern << 26) + le16(fore | back << 7));
+}
+
+TEST(GeneratedXls, FontsAndFillsThroughTheirIndexesAndTheWorkbooksPalette) {
+    std::string globals = biff_bof(0x0005);
+    for (const char* name : {"Arial", "Tahoma", "Verdana", "Times"})
+        globals += biff_font(10, false, 0x7FFF, 400, false, name);
+    globals += biff_font(12, true, 10, 700, true, "Courier New"); // index 5: 4 is never written
+    // Colours 10 and 20 replaced: 0x123456 and 0xABCDEF as red, green, blue.
+    std::string colors;
+    for (unsigned i = 8; i < 64; ++i)
+        colors += i == 10   ? std::string("\x12\x34\x56\0", 4)
+                  : i == 20 ? std::string("\xAB\xCD\xEF\0", 4)
+                            : le32(0);
+    globals += biff_record(0x0092, le16(56) + colors);
+    globals += biff_xf(0, 0, 64, 65);  // 0: plain
+    globals += biff_xf(5, 1, 20, 65);  // 1: Courier New, solid fill in colour 20
+    globals += biff_xf(1, 2, 8, 10);   // 2: Tahoma, a pattern over colour 10
+    globals += biff_xf(4, 17, 10, 20); // 3: no font, the grey that means no fill
+    std::string sheet_record =
+        biff_record(0x0085, le32(0) + std::string(2, '\0') + "\x01" + std::string(1, '\0') + "S");
+    const std::string end = biff_record(0x000A, "");
+    const auto offset = static_cast<unsigned>(globals.size() + sheet_record.size() + end.size());
+    sheet_record.replace(4, 4, le32(offset));
+
+    std::string sheet = biff_bof(0x0010);
+    sheet += biff_record(0x0200, le32(0) + le32(3) + le16(0) + le16(3) + le16(0));
+    double number = 1.5, result = 42;
+    sheet += biff_record(0x0203, le16(0) + le16(0) + le16(1) +
+                                     std::string(reinterpret_cast<const char*>(&number), 8));
+    // MULRK: row 2, columns A to C, the integers 7, 8, 9 in XFs 2, 3, 0.
+    sheet += biff_record(0x00BD, le16(1) + le16(0) + le16(2) + le32(7 << 2 | 2) + le16(3) +
+                                     le32(8 << 2 | 2) + le16(0) + le32(9 << 2 | 2) + le16(2));
+    sheet += biff_record(0x0006, le16(2) + le16(0) + le16(1) +
+                                     std::string(reinterpret_cast<const char*>(&result), 8) +
+                                     le16(0) + le32(0) + le16(0));
+    sheet += end;
+
+    xls reader;
+    reader.decimal_separator = '.';
+    ASSERT_EQ(
+        reader.open_book(
+            write_compound_file("styled.xls", {{"Workbook", globals + sheet_record + end + sheet}})
+                .string()),
+        0)
+        << reader.last_error();
+    font_attr courier{0x563412, "Courier New", 12, font_bold | font_italic | font_underline};
+    cell_value styled = reader.read_cell(0, 0, 1, 1);
+    EXPECT_EQ(styled.value, "1.5");
+    EXPECT_EQ(styled.attr, courier);
+    EXPECT_EQ(styled.background, 0xEFCDAB);
+    cell_value formula = reader.read_cell(0, 0, 3, 1);
+    EXPECT_EQ(formula.value, "42");
+    EXPECT_EQ(formula.attr, courier);
+    EXPECT_EQ(formula.background, 0xEFCDAB);
+
+    cell_value patterned = reader.read_cell(0, 0, 2, 1);
+    EXPECT_EQ(patterned.value, "7");
+    EXPECT_EQ(patterned.attr, (font_attr{0, "Tahoma", 10, 0}));
+    EXPECT_EQ(patterned.background, 0x563412);
+    cell_value unnamed = reader.read_cell(0, 0, 2, 2);
+    EXPECT_EQ(unnamed.value, "8");
+    EXPECT_EQ(unnamed.attr, font_attr{});
+    EXPECT_EQ(unnamed.background, white);
+    cell_value plain = reader.read_cell(0, 0, 2, 3);
+    EXPECT_EQ(plain.attr, (font_attr{0, "Arial", 10, 0}));
+    EXPECT_EQ(plain.background, white);
 }
 
 TEST(GeneratedXlsx, ChartSheetsAreLeftOutOfTheList) {

@@ -79,6 +79,23 @@ std::filesystem::path write_compound_file(const std::string& name, const zip_ent
     return path;
 }
 
+std::string le16(unsigned v) {
+    return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
+}
+
+std::string le32(unsigned v) {
+    return le16(v & 0xFFFF) + le16(v >> 16);
+}
+
+std::string biff_record(unsigned type, const std::string& data) {
+    return le16(type) + le16(static_cast<unsigned>(data.size())) + data;
+}
+
+std::string biff_bof(unsigned kind) {
+    return biff_record(0x0809, le16(0x0600) + le16(kind) + le16(0x0DBB) + le16(0x07CC) + le32(0) +
+                                   le32(0x0206));
+}
+
 std::string xlsx_sheet(const std::string& sheet_data) {
     return R"(<?xml version="1.0" encoding="UTF-8"?>)"
            R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><sheetData>)" +

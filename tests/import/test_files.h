@@ -35,6 +35,13 @@ std::string xlsx_sheet(const std::string& sheet_data);
 zip_entries ods_package(const std::string& tables, const std::string& automatic_styles = {},
                         const std::string& styles = {});
 
+// BIFF8 pieces, little-endian: numbers, a record of any type, and the BOF
+// record that starts the globals (kind 0x0005) or a worksheet (0x0010).
+std::string le16(unsigned v);
+std::string le32(unsigned v);
+std::string biff_record(unsigned type, const std::string& data);
+std::string biff_bof(unsigned kind);
+
 // Rows of a CSV file (comma, "-quoted, UTF-8).
 std::vector<std::vector<std::string>> read_csv(const std::filesystem::path& path);
 

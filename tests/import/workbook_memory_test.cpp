@@ -75,21 +75,6 @@ std::string with_memory_limit(std::uint64_t allowance, const std::function<std::
 #define SKIP_WITHOUT_ADDRESS_SPACE_LIMITS() static_cast<void>(0)
 #endif
 
-// BIFF8 records, little-endian.
-std::string le16(unsigned v) {
-    return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
-}
-std::string le32(unsigned v) {
-    return le16(v & 0xFFFF) + le16(v >> 16);
-}
-std::string record(unsigned type, const std::string& data) {
-    return le16(type) + le16(static_cast<unsigned>(data.size())) + data;
-}
-std::string bof(unsigned kind) {
-    return record(0x0809,
-                  le16(0x0600) + le16(kind) + le16(0x0DBB) + le16(0x07CC) + le32(0) + le32(0x0206));
-}
-
 struct biff_sheet {
     int sheet_records = 1; // all pointing at the one worksheet substream
     int formulas = 0;      // numeric results 0, 1, 2, ... in rows of 100
@@ -103,12 +88,13 @@ struct biff_sheet {
 std::string workbook_stream(const biff_sheet& s) {
     const int cells = s.formulas + s.text_formulas;
     const unsigned rows = static_cast<unsigned>(cells / 100 + 2);
-    std::string sheet = bof(0x0010);
-    if (s.dimensions) sheet += record(0x0200, le32(0) + le32(rows) + le16(0) + le16(100) + le16(0));
+    std::string sheet = biff_bof(0x0010);
+    if (s.dimensions)
+        sheet += biff_record(0x0200, le32(0) + le32(rows) + le16(0) + le16(100) + le16(0));
     auto formula = [&](int i, const std::string& result) {
-        return record(0x0006, le16(static_cast<unsigned>(i / 100)) +
-                                  le16(static_cast<unsigned>(i % 100)) + le16(0) + result +
-                                  le16(0) + le32(0) + le16(0));
+        return biff_record(0x0006, le16(static_cast<unsigned>(i / 100)) +
+                                       le16(static_cast<unsigned>(i % 100)) + le16(0) + result +
+                                       le16(0) + le32(0) + le16(0));
     };
     for (int i = 0; i < s.formulas; ++i) {
         double value = i;
@@ -116,22 +102,24 @@ std::string workbook_stream(const biff_sheet& s) {
     }
     for (int i = s.formulas; i < cells; ++i) {
         sheet += formula(i, std::string(1, '\0') + std::string(5, '\0') + le16(0xFFFF));
-        sheet += record(0x0207, le16(static_cast<unsigned>(s.text_length)) + std::string(1, '\0') +
+        sheet +=
+            biff_record(0x0207, le16(static_cast<unsigned>(s.text_length)) + std::string(1, '\0') +
                                     std::string(static_cast<std::size_t>(s.text_length), 't'));
     }
     if (s.last_number >= 0)
-        sheet += record(0x0203, le16(rows - 1) + le16(0) + le16(0) +
+        sheet +=
+            biff_record(0x0203, le16(rows - 1) + le16(0) + le16(0) +
                                     std::string(reinterpret_cast<const char*>(&s.last_number), 8));
-    sheet += record(0x000A, "");
+    sheet += biff_record(0x000A, "");
 
     std::string sheet_records;
     for (int i = 0; i < s.sheet_records; ++i) {
         std::string name = "S" + std::to_string(i + 1);
-        sheet_records += record(0x0085, le32(0) + std::string(2, '\0') +
-                                            static_cast<char>(name.size()) + '\0' + name);
+        sheet_records += biff_record(0x0085, le32(0) + std::string(2, '\0') +
+                                                 static_cast<char>(name.size()) + '\0' + name);
     }
-    std::string globals_head = bof(0x0005);
-    const std::string globals_end = record(0x000A, "");
+    std::string globals_head = biff_bof(0x0005);
+    const std::string globals_end = biff_record(0x000A, "");
     const auto offset =
         static_cast<unsigned>(globals_head.size() + sheet_records.size() + globals_end.size());
     for (std::size_t at = 4; at < sheet_records.size();) {

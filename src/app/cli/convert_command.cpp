@@ -1,5 +1,5 @@
 // convert: a CSV or TSV table of X, Y, Z into a graph file with a fresh view.
-#include "app/version.h"
+#include "base/version.h"
 #include "cli_output.h"
 #include "commands.h"
 #include "files/graph_writer.h"

@@ -1,6 +1,6 @@
 // tessaline-cli: the headless tool. Dispatches to one sub-command by name.
-#include "app/version.h"
 #include "base/memory_error.h"
+#include "base/version.h"
 #include "cli_output.h"
 #include "commands.h"
 #include "render_command.h"

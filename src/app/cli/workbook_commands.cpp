@@ -1,6 +1,6 @@
 // convert from a workbook (the same import as the desktop program) and
 // sheets: a workbook's sheets with their used size.
-#include "app/version.h"
+#include "base/version.h"
 #include "cli_output.h"
 #include "commands.h"
 #include "files/graph_writer.h"
