@@ -5,6 +5,7 @@
 
 #include "about_window.h"
 #include "error_report.h"
+#include "file_dialogs.h"
 #include "view_panel.h"
 
 #include "view/opengl_screen.h"
@@ -45,9 +46,7 @@ void TFMain::build_dialogs() {
 }
 
 QString TFMain::choose_path(QFileDialog* dialog) {
-    if (dialog->exec() != QDialog::Accepted) return {};
-    const QStringList files = dialog->selectedFiles();
-    return files.isEmpty() ? QString() : files.first();
+    return run_file_dialog(dialog);
 }
 
 bool TFMain::save_command() {

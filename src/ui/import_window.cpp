@@ -5,6 +5,7 @@
 
 #include "busy_work.h"
 #include "error_report.h"
+#include "file_dialogs.h"
 #include "import_grid.h"
 #include "main_window.h"
 #include "painter_canvas.h"
@@ -285,9 +286,10 @@ void TFFiles::release_reader() {
 }
 
 void TFFiles::FileChoiseButton1Click() {
-    if (od->exec() != QDialog::Accepted || od->selectedFiles().isEmpty()) return;
+    const QString path = run_file_dialog(od);
+    if (path.isEmpty()) return;
     main_.import_folder = od->directory().absolutePath();
-    escape_on_error([&] { open_file(od->selectedFiles().first()); });
+    escape_on_error([&] { open_file(path); });
 }
 
 void TFFiles::escape_on_error(const std::function<void()>& handler) {

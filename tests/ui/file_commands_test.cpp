@@ -7,7 +7,9 @@
 
 #include "files/graph_reader.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QCompleter>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
@@ -205,6 +207,46 @@ TEST_F(FileCommands, ATableOpenedAsAGraphFileSaysHowTablesComeIn) {
     EXPECT_TRUE(error.startsWith("\"" + file + "\" is not a graph file: it holds no XML markup."))
         << error.toStdString();
     EXPECT_TRUE(error.contains("File > Data Import (Ctrl+I)")) << error.toStdString();
+}
+
+TEST_F(FileCommands, TheOpenDialogOffersTheLastNameToTypeOverAndClosesItsCompletion) {
+    ASSERT_TRUE(window->save_graph_file(path("first.xyz")).isEmpty());
+    ASSERT_TRUE(window->save_graph_file(path("second.xyz")).isEmpty());
+    // The first time the user types the whole path.
+    when_modal<QFileDialog>([&](QFileDialog* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path("first.xyz"));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    click("load_btn");
+
+    // Next time the field holds the bare name, all selected, in its folder;
+    // and a completion list open when the dialog is accepted goes with it.
+    QString offered, selected, folder;
+    bool list_was_open = false;
+    QAbstractItemView* list = nullptr;
+    when_modal<QFileDialog>([&](QFileDialog* dialog) {
+        // Whatever is seen, the dialog is answered, so a failure cannot hang.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QTest::qWait(50);
+        offered = name->text();
+        selected = name->selectedText();
+        folder = dialog->directory().absolutePath();
+        name->setFocus();
+        name->setText("sec");
+        if (QCompleter* completer = name->completer()) {
+            completer->complete();
+            list = completer->popup();
+            list_was_open = QTest::qWaitFor([&] { return list->isVisible(); }, 2000);
+        }
+        name->setText(path("second.xyz"));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    click("load_btn");
+    EXPECT_EQ(offered, "first.xyz");
+    EXPECT_EQ(selected, "first.xyz");
+    EXPECT_EQ(folder, QFileInfo(path("first.xyz")).absolutePath());
+    ASSERT_TRUE(list_was_open);
+    EXPECT_FALSE(list->isVisible());
 }
 
 TEST_F(FileCommands, AnErrorEscapingAHandlerIsReportedInWords) {
