@@ -52,7 +52,9 @@ void set_application_identity(QCoreApplication& app) {
     app.setOrganizationName(product::company());
     app.setApplicationName(product::name());
     app.setApplicationVersion(product::version());
-    QGuiApplication::setApplicationDisplayName(product::name());
+    // No display name of its own: the toolkit would append it to every
+    // window's caption, and the captions are the program's own texts. The
+    // display name falls back to the application name.
     QGuiApplication::setDesktopFileName(QStringLiteral("tessaline"));
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tessaline.svg")));
 }
@@ -61,20 +63,19 @@ command_line parse_command_line(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QCoreApplication::translate(
         "command_line", "Shows X, Y and Z columns as an interactive 3-D graph."));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
+    parser.addHelpOption();
+    parser.addVersionOption();
     parser.addPositionalArgument(
         QStringLiteral("file"),
         QCoreApplication::translate("command_line", "A graph file (*.xyz) to open."),
         QStringLiteral("[file]"));
     command_line result;
-    if (!parser.parse(arguments)) {
-        result.exit = true;
-        result.exit_code = 2;
-        result.output = parser.errorText() + QLatin1Char('\n');
-        return result;
-    }
-    if (parser.isSet(help)) {
+    // The first argument is the graph file, whatever it looks like (a name
+    // may begin with "-"); only --help and --version answer instead, and
+    // further arguments are passed over.
+    const QString first = arguments.size() > 1 ? arguments[1] : QString();
+    if (first == QLatin1String("--help") || first == QLatin1String("-h") ||
+        first == QLatin1String("-?")) {
         result.exit = true;
         // Named as it was called, not by the full path Qt would give.
         const QString program = arguments.isEmpty() ? QStringLiteral("tessaline")
@@ -84,14 +85,12 @@ command_line parse_command_line(const QStringList& arguments) {
                         text.mid(text.indexOf(QLatin1Char('\n')));
         return result;
     }
-    if (parser.isSet(version)) {
+    if (first == QLatin1String("--version") || first == QLatin1String("-v")) {
         result.exit = true;
         result.output = product::name() + QLatin1Char(' ') + product::version() + QLatin1Char('\n');
         return result;
     }
-    // Only the first argument counts; further ones are ignored.
-    const QStringList files = parser.positionalArguments();
-    if (!files.isEmpty()) result.graph_file = files.first();
+    result.graph_file = first;
     return result;
 }
 

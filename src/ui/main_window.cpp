@@ -31,8 +31,9 @@ std::int32_t capped_zoom_step(std::int32_t step) {
 std::int32_t capped_font_zoom_step(std::int32_t step) {
     return std::clamp(step, -max_font_zoom_step, max_font_zoom_step);
 }
-std::int32_t capped_point_size(std::int32_t size) {
-    return std::clamp(size, min_point_size, max_point_size);
+std::int32_t capped_point_size(std::int64_t size) {
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(size, min_point_size, max_point_size));
 }
 
 TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
@@ -40,7 +41,6 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("FMain"));
     product_name = product::name();
     company_name = product::company();
-    QApplication::setApplicationDisplayName(product_name);
     setWindowTitle(product_name);
     site_address = tessaline::site_address();
     update_path = QStringLiteral("/version_check.php?id=2");
@@ -50,9 +50,9 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     // by which time the settings store below exists.
     start_update_check();
     settings = std::make_unique<chemistry>(company_name, program_version, product_name);
+    // Empty until the first load: no marks, so the first frame shows the
+    // three axes with their arrow heads and nothing else.
     datafield = std::make_unique<Datafield>();
-    // The empty graph a fresh start shows: default bounds, marks and captions.
-    datafield->load_points({});
 
     build_settings_column();
     build_tool_bars();

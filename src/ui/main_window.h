@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,8 +50,9 @@ inline constexpr std::int32_t max_zoom_step = 25;
 // 1.2^15 ~ 15: labels longer than the axes; 0.8^15 ~ 0.035: below a pixel.
 inline constexpr std::int32_t max_font_zoom_step = 15;
 inline constexpr std::int32_t min_point_size = 1;
-// Drivers draw no larger points anyway; the cap keeps the counter finite.
-inline constexpr std::int32_t max_point_size = 64;
+// No cap of its own: beyond the renderer's largest dot (255 pixels on Mesa)
+// dots stop growing while ticks go on; only the counter's range ends it.
+inline constexpr std::int32_t max_point_size = std::numeric_limits<std::int32_t>::max();
 inline constexpr std::int32_t start_point_size = 7;
 
 // One axis group box's controls.
@@ -245,8 +247,14 @@ class TFMain : public QMainWindow, public update_check_window {
     QFileDialog* xyz_open_dialog = nullptr;
     QFileDialog* snapshot_save_dialog = nullptr;
 
+    // A click on the settings column's own background: the splitter goes to
+    // x 1080, which narrows the column to its least width.
+    void settings_sbxClick();
+
   protected:
     void wheelEvent(QWheelEvent* event) override;
+    // The settings column's wheel zooms the view, and its background clicks.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void build_menus();
@@ -286,6 +294,6 @@ class TFMain : public QMainWindow, public update_check_window {
 std::int32_t capped_marks_step(std::int32_t step);
 std::int32_t capped_zoom_step(std::int32_t step);
 std::int32_t capped_font_zoom_step(std::int32_t step);
-std::int32_t capped_point_size(std::int32_t size);
+std::int32_t capped_point_size(std::int64_t size);
 
 } // namespace tessaline

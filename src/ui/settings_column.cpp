@@ -11,11 +11,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace tessaline {
 
@@ -245,6 +248,36 @@ void TFMain::build_settings_column() {
     Splitter1->setStretchFactor(1, 0);
     Splitter1->setSizes({817, 250});
     setCentralWidget(Splitter1);
+
+    // The wheel zooms the view wherever the window has it, the column too
+    // (which would otherwise scroll); its background takes clicks.
+    // Events that the column's controls leave reach its viewport.
+    for (QWidget* part :
+         {settings_sbx->viewport(), static_cast<QWidget*>(settings_sbx->verticalScrollBar()),
+          static_cast<QWidget*>(settings_sbx->horizontalScrollBar())})
+        part->installEventFilter(this);
+}
+
+void TFMain::settings_sbxClick() {
+    constexpr int splitter_left = 1080;
+    const QList<int> sizes = Splitter1->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    // The splitter keeps the column's least width.
+    Splitter1->setSizes({splitter_left, std::max(total - splitter_left, 0)});
+}
+
+bool TFMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel) {
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonPress && watched == settings_sbx->viewport()) {
+        // Only the background: not a press that a group box passed on.
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        const QWidget* under = settings_sbx->viewport()->childAt(at);
+        if (under == nullptr || under == TitleSettingPanel) settings_sbxClick();
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace tessaline

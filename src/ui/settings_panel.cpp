@@ -142,7 +142,7 @@ void TFMain::graph_points_btnClick() {
 }
 
 void TFMain::point_size_btnClick(int change) {
-    point_size = capped_point_size(point_size + change);
+    point_size = capped_point_size(std::int64_t{point_size} + change);
     if (space* s = scene()) s->set_point_size(point_size);
     redraw();
 }

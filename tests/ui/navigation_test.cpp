@@ -4,6 +4,9 @@
 
 #include <QAction>
 #include <QMouseEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QWheelEvent>
 
 namespace tessaline::test {
@@ -75,6 +78,41 @@ TEST_F(Navigation, WheelZoomsByWholeNotches) {
     EXPECT_EQ(screen().radius, out);
     EXPECT_EQ(redraws([&] { wheel(60); }), 1);
     EXPECT_FLOAT_EQ(screen().radius, out - 7 * out / 300);
+}
+
+TEST_F(Navigation, TheWheelOverTheSettingsColumnZoomsTheViewAndDoesNotScroll) {
+    // A column short enough to scroll, so that it would take the wheel.
+    window->resize(window->width(), 400);
+    QScrollArea* column = window->settings_sbx;
+    QTRY_VERIFY(column->verticalScrollBar()->maximum() > 0);
+    const float radius = screen().radius;
+    for (QWidget* under :
+         {column->viewport(), static_cast<QWidget*>(column->verticalScrollBar())}) {
+        const int scrolled = column->verticalScrollBar()->value();
+        const QPointF at(5, 5);
+        QWheelEvent event(at, under->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(under, &event);
+        EXPECT_EQ(column->verticalScrollBar()->value(), scrolled);
+    }
+    EXPECT_GT(screen().radius, radius);
+}
+
+TEST_F(Navigation, AClickOnTheSettingsColumnsBackgroundNarrowsIt) {
+    QScrollArea* column = window->settings_sbx;
+    const int wide = column->width();
+    // On a group box: nothing moves.
+    QWidget* box = window->findChild<QWidget*>(QStringLiteral("FontSettings"));
+    ASSERT_NE(box, nullptr);
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 3, box->height() - 3));
+    EXPECT_EQ(column->width(), wide);
+    // Below the last group box, on the column's own background.
+    QWidget* viewport = column->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(3, viewport->height() - 3));
+    QTRY_COMPARE(column->width(), column->minimumWidth());
+    EXPECT_EQ(window->Splitter1->sizes().value(0), window->Splitter1->width() -
+                                                       window->Splitter1->handleWidth() -
+                                                       column->minimumWidth());
 }
 
 TEST_F(Navigation, PressSelectsThePointUnderThePointerAndDoubleClickDropsIt) {

@@ -186,9 +186,11 @@ TEST_F(SettingsPanel, PointSizeStaysAtLeastOne) {
     EXPECT_EQ(scene().point_size, 2);
     click("point_size_reset_btn");
     EXPECT_EQ(scene().point_size, 7);
+    // No cap short of the counter's range.
     for (int i = 0; i < 100; ++i)
         click("point_size_plus_btn");
-    EXPECT_EQ(window->point_size, max_point_size);
+    EXPECT_EQ(window->point_size, 107);
+    EXPECT_EQ(scene().point_size, 107);
 }
 
 TEST_F(SettingsPanel, ModeMenuOnlySwitchesOnWithoutRedrawOrSideEffects) {

@@ -19,6 +19,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include <algorithm>
+
 #include <map>
 #include <set>
 
@@ -55,8 +57,20 @@ TEST_F(WindowTest, StartsWithTheFreshStateInControlsCountersAndScene) {
     EXPECT_EQ(find<QLineEdit>("caption_x_ed")->text(), "X");
     EXPECT_EQ(find<QLineEdit>("caption_y_ed")->text(), "Y");
     EXPECT_EQ(find<QLineEdit>("caption_z_ed")->text(), "Z");
-    EXPECT_EQ(field().marks_z[0].text, "Z");
+    // Nothing loaded yet: no marks, so the first frame shows the three axes
+    // with their arrow heads and no tick or label (black, the label colour).
+    EXPECT_TRUE(field().marks_x.empty() && field().marks_y.empty() && field().marks_z.empty());
     EXPECT_EQ(field().point_count, 0);
+    screen().render(GL_RENDER);
+    const rgb_image frame = screen().grab_frame();
+    int dark = 0, coloured = 0;
+    for (std::size_t i = 0; i + 2 < frame.pixels.size(); i += 3) {
+        const int r = frame.pixels[i], g = frame.pixels[i + 1], b = frame.pixels[i + 2];
+        dark += r < 60 && g < 60 && b < 60;
+        coloured += std::max({r, g, b}) - std::min({r, g, b}) > 100;
+    }
+    EXPECT_EQ(dark, 0) << "no label or tick";
+    EXPECT_GT(coloured, 100) << "the axes";
     for (const char* name : {"t_shift_x_false_rb", "t_shivt_z_false_rb", "t_turn_y_false_rb",
                              "t_inv_z_false_rb", "t_overturn_x_false_rb"})
         EXPECT_TRUE(find<QRadioButton>(name)->isChecked()) << name;
