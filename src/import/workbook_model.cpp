@@ -25,7 +25,10 @@ workbook_cell workbook::cell(int sheet, std::int64_t row, std::int64_t column) c
     if (found->kind == cell_kind::text || found->kind == cell_kind::error) result.text = text;
     if (format == workbook_format::ods && found->text != text_pool::none) result.shown = text;
     const cell_format& f = formats[found->format < formats.size() ? found->format : 0];
-    if (f.font >= 0 && static_cast<std::size_t>(f.font) < fonts.size())
+    // The first font is the workbook's default (its "Normal" style). Cells in
+    // it are drawn in the grid's font, as a workbook that names no fonts is,
+    // so that the same sheet looks alike in every format.
+    if (f.font > 0 && static_cast<std::size_t>(f.font) < fonts.size())
         result.font = &fonts[static_cast<std::size_t>(f.font)];
     result.fill = f.fill;
     return result;
