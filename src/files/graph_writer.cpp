@@ -126,6 +126,28 @@ void single_integer(xml_stream<Sink>& out, std::string_view element, std::int64_
     out.close_empty();
 }
 
+// A list element with its size and one child per entry, each numbered by its
+// "id" and given its attributes by `attributes`.
+template <typename Sink, typename Entries, typename Attributes>
+void write_list(xml_stream<Sink>& out, std::string_view list, std::string_view entry,
+                const Entries& entries, const Attributes& attributes) {
+    out.open(list);
+    out.integer("size", static_cast<std::int64_t>(entries.size()));
+    if (entries.empty()) {
+        out.close_empty();
+        return;
+    }
+    out.begin_children();
+    std::int64_t id = 0;
+    for (const auto& e : entries) {
+        out.open(entry);
+        out.integer("id", id++);
+        attributes(e);
+        out.close_empty();
+    }
+    out.close(list);
+}
+
 template <typename Sink>
 void write_document(Sink& sink, const graph_document& graph, std::string_view program_version,
                     char decimal_separator) {
@@ -141,40 +163,16 @@ void write_document(Sink& sink, const graph_document& graph, std::string_view pr
     out.text("val", program_version);
     out.close_empty();
 
-    out.open("df_points");
-    out.integer("size", static_cast<std::int64_t>(graph.points.size()));
-    if (graph.points.empty()) {
-        out.close_empty();
-    } else {
-        out.begin_children();
-        std::int64_t id = 0;
-        for (const data_point& p : graph.points) {
-            out.open("p");
-            out.integer("id", id++);
-            out.real("x", p.x);
-            out.real("y", p.y);
-            out.real("z", p.z);
-            out.close_empty();
-        }
-        out.close("df_points");
-    }
-    out.open("df_faces");
-    out.integer("size", static_cast<std::int64_t>(graph.faces.size()));
-    if (graph.faces.empty()) {
-        out.close_empty();
-    } else {
-        out.begin_children();
-        std::int64_t id = 0;
-        for (const triangle& f : graph.faces) {
-            out.open("f");
-            out.integer("id", id++);
-            out.integer("p0", f.p0);
-            out.integer("p1", f.p1);
-            out.integer("p2", f.p2);
-            out.close_empty();
-        }
-        out.close("df_faces");
-    }
+    write_list(out, "df_points", "p", graph.points, [&out](const data_point& p) {
+        out.real("x", p.x);
+        out.real("y", p.y);
+        out.real("z", p.z);
+    });
+    write_list(out, "df_faces", "f", graph.faces, [&out](const triangle& f) {
+        out.integer("p0", f.p0);
+        out.integer("p1", f.p1);
+        out.integer("p2", f.p2);
+    });
 
     // Camera values are 32-bit; widened, they are written with their binary noise.
     single_real(out, "screen_view_alpha", graph.camera.alpha);

@@ -8,6 +8,7 @@
 // in a child process with a bounded address space, which sends the cells back
 // through a pipe: a fault in it ends only the child, and the file is reported
 // as one that cannot be opened.
+#include "base/address_sanitizer.h"
 #include "import/biff_records.h"
 #include "import/cell_text.h"
 #include "import/date_text.h"
@@ -29,16 +30,6 @@
 #include <functional>
 #include <memory>
 #include <new>
-
-// AddressSanitizer reserves terabytes of shadow memory, so a limit on the
-// address space would stop every child at once.
-#if defined(__SANITIZE_ADDRESS__)
-#define TESSALINE_ADDRESS_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TESSALINE_ADDRESS_SANITIZER 1
-#endif
-#endif
 
 namespace tessaline {
 
@@ -115,8 +106,8 @@ class record_writer {
 // Keeps the child's address space within what it has at the start plus
 // `allowance`: a file that makes a library allocate without end fails in the
 // child, not on the whole machine.
-void limit_address_space([[maybe_unused]] std::uint64_t allowance) {
-#ifndef TESSALINE_ADDRESS_SANITIZER
+void limit_address_space(std::uint64_t allowance) {
+    if (address_sanitizer) return;
     std::ifstream statm("/proc/self/statm");
     std::uint64_t pages = 0;
     rlimit limit{};
@@ -126,7 +117,6 @@ void limit_address_space([[maybe_unused]] std::uint64_t allowance) {
     if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur <= wanted) return;
     limit.rlim_cur = wanted;
     setrlimit(RLIMIT_AS, &limit);
-#endif
 }
 
 class cell_sender {

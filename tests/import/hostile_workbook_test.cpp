@@ -13,15 +13,6 @@ using namespace tessaline::test;
 
 namespace {
 
-void expect_refused(const std::filesystem::path& path, const std::string& reason,
-                    const read_limits& limits = {}) {
-    workbook_result r = read_workbook(path.string(), limits);
-    EXPECT_FALSE(r.book) << path;
-    EXPECT_EQ(r.error.rfind("cannot open \"" + path.filename().string() + "\": ", 0), 0u)
-        << r.error;
-    EXPECT_NE(r.error.find(reason), std::string::npos) << r.error;
-}
-
 std::string file_bytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream s;

@@ -1,5 +1,9 @@
 #include "test_files.h"
 
+#include "import/workbook.h"
+
+#include <gtest/gtest.h>
+
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
 #include <gsf/gsf-output-stdio.h>
@@ -203,6 +207,15 @@ std::vector<std::vector<std::string>> read_csv(const std::filesystem::path& path
 
 std::filesystem::path data_path(const std::string& name) {
     return std::filesystem::path(TESSALINE_TEST_DATA) / name;
+}
+
+void expect_refused(const std::filesystem::path& path, const std::string& reason,
+                    const read_limits& limits) {
+    workbook_result r = read_workbook(path.string(), limits);
+    EXPECT_FALSE(r.book) << path;
+    EXPECT_EQ(r.error.rfind("cannot open \"" + path.filename().string() + "\": ", 0), 0u)
+        << r.error;
+    EXPECT_NE(r.error.find(reason), std::string::npos) << r.error;
 }
 
 } // namespace tessaline::test

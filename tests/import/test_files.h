@@ -2,6 +2,8 @@
 // xlsx and ods documents around given sheet XML, CSV expectations.
 #pragma once
 
+#include "import/read_limits.h"
+
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -46,5 +48,9 @@ std::string biff_bof(unsigned kind);
 std::vector<std::vector<std::string>> read_csv(const std::filesystem::path& path);
 
 std::filesystem::path data_path(const std::string& name);
+
+// The workbook is refused with an error that names the file and says `reason`.
+void expect_refused(const std::filesystem::path& path, const std::string& reason,
+                    const read_limits& limits = {});
 
 } // namespace tessaline::test

@@ -12,6 +12,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "base/address_sanitizer.h"
+
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -19,24 +21,7 @@
 using namespace tessaline;
 using namespace tessaline::test;
 
-#if defined(__SANITIZE_ADDRESS__)
-#define TESSALINE_ADDRESS_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TESSALINE_ADDRESS_SANITIZER 1
-#endif
-#endif
-
 namespace {
-
-void expect_refused(const std::filesystem::path& path, const std::string& reason,
-                    const read_limits& limits = {}) {
-    workbook_result r = read_workbook(path.string(), limits);
-    EXPECT_FALSE(r.book) << path;
-    EXPECT_EQ(r.error.rfind("cannot open \"" + path.filename().string() + "\": ", 0), 0u)
-        << r.error;
-    EXPECT_NE(r.error.find(reason), std::string::npos) << r.error;
-}
 
 // Runs `check` in a child process whose address space may grow by `allowance`
 // beyond what it has; the answer is what went wrong there, empty when nothing.
@@ -69,11 +54,8 @@ std::string with_memory_limit(std::uint64_t allowance, const std::function<std::
     return answer;
 }
 
-#ifdef TESSALINE_ADDRESS_SANITIZER
-#define SKIP_WITHOUT_ADDRESS_SPACE_LIMITS() GTEST_SKIP() << "AddressSanitizer ignores RLIMIT_AS"
-#else
-#define SKIP_WITHOUT_ADDRESS_SPACE_LIMITS() static_cast<void>(0)
-#endif
+#define SKIP_WITHOUT_ADDRESS_SPACE_LIMITS()                                                        \
+    if (tessaline::address_sanitizer) GTEST_SKIP() << "AddressSanitizer ignores RLIMIT_AS"
 
 struct biff_sheet {
     int sheet_records = 1; // all pointing at the one worksheet substream

@@ -2,6 +2,8 @@
 // (a memory limit, a kill) cannot touch the test process.
 #pragma once
 
+#include "base/address_sanitizer.h"
+
 #include <csignal>
 #include <cstdint>
 #include <fstream>
@@ -11,20 +13,6 @@
 #include <unistd.h>
 
 namespace tessaline::testing {
-
-// AddressSanitizer reserves terabytes of address space: a limit on it
-// cannot be set under the sanitizer.
-#if defined(__SANITIZE_ADDRESS__)
-inline constexpr bool address_sanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-inline constexpr bool address_sanitizer = true;
-#else
-inline constexpr bool address_sanitizer = false;
-#endif
-#else
-inline constexpr bool address_sanitizer = false;
-#endif
 
 // The child's exit status, or minus the signal that ended it.
 inline int run_in_child(const std::function<int()>& body) {
