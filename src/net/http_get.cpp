@@ -26,14 +26,26 @@ QByteArray http_get(const QString& host, const QString& path, const http_get_lim
     request.setTransferTimeout(static_cast<int>(limits.timeout.count()));
 
     QNetworkReply* reply = manager.get(request);
+    // Qt stops reading the socket while this much waits unread, so a body
+    // without a Content-Length cannot run on while the abort is under way.
+    reply->setReadBufferSize(limits.max_body + 1);
     QEventLoop loop;
+    QByteArray body;
     bool too_large = false;
+    const auto give_up_too_large = [&] {
+        too_large = true;
+        reply->abort();
+    };
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, &loop, [&] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > limits.max_body) give_up_too_large();
+    });
+    // The body is taken as it arrives and counted here whatever the headers
+    // say: one byte past the limit ends the transfer.
     QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
-        if (reply->bytesAvailable() > limits.max_body) {
-            too_large = true;
-            reply->abort();
-        }
+        body += reply->read(limits.max_body + 1 - body.size());
+        if (body.size() > limits.max_body) give_up_too_large();
     });
     // The transfer time-out restarts with every byte; this one bounds the
     // whole request, and lets a cancel end the wait.
@@ -48,7 +60,6 @@ QByteArray http_get(const QString& host, const QString& path, const http_get_lim
     if (!reply->isFinished()) loop.exec();
     poll.stop();
 
-    QByteArray body;
     const auto error = reply->error();
     // An HTTP error status still carries a body worth returning; a broken
     // transfer does not.
@@ -56,10 +67,8 @@ QByteArray http_get(const QString& host, const QString& path, const http_get_lim
         error == QNetworkReply::NoError ||
         (error >= QNetworkReply::ContentAccessDenied &&
          error <= QNetworkReply::UnknownServerError && error != QNetworkReply::ContentReSendError);
-    if (transferred && !too_large) {
-        body = reply->readAll();
-        if (body.size() > limits.max_body) body.clear();
-    }
+    if (transferred && !too_large) body += reply->read(limits.max_body + 1 - body.size());
+    if (!transferred || too_large || body.size() > limits.max_body) body.clear();
     delete reply;
     return body;
 }

@@ -12,7 +12,7 @@ namespace tessaline {
 
 struct http_get_limits {
     std::chrono::milliseconds timeout{15000}; // the whole request
-    qint64 max_body = 64 * 1024;              // a larger body is dropped
+    qint64 max_body = 64 * 1024; // a larger body is dropped; reading stops just past it
 };
 
 // GET `path` (path and query) from `host` ("name" for port 80, or
