@@ -7,6 +7,8 @@
 #include <cmath>
 #include <limits>
 #include <new>
+#include <type_traits>
+#include <utility>
 
 namespace tessaline {
 
@@ -93,22 +95,18 @@ template <typename Sink> class xml_stream {
     char separator_;
 };
 
-template <typename Sink>
-void axis_integers(xml_stream<Sink>& out, std::string_view element,
-                   const axis_values<std::int32_t>& values) {
+// One element with an x_val, y_val and z_val: integers, or flags as "True"
+// and "False".
+template <typename Sink, typename T>
+void axis_triple(xml_stream<Sink>& out, std::string_view element, const axis_values<T>& values) {
     out.open(element);
-    out.integer("x_val", values.x);
-    out.integer("y_val", values.y);
-    out.integer("z_val", values.z);
-    out.close_empty();
-}
-
-template <typename Sink>
-void axis_flags(xml_stream<Sink>& out, std::string_view element, const axis_values<bool>& values) {
-    out.open(element);
-    out.boolean("x_val", values.x);
-    out.boolean("y_val", values.y);
-    out.boolean("z_val", values.z);
+    for (auto [name, value] : {std::pair{"x_val", values.x}, std::pair{"y_val", values.y},
+                               std::pair{"z_val", values.z}}) {
+        if constexpr (std::is_same_v<T, bool>)
+            out.boolean(name, value);
+        else
+            out.integer(name, value);
+    }
     out.close_empty();
 }
 
@@ -181,8 +179,8 @@ void write_document(Sink& sink, const graph_document& graph, std::string_view pr
     single_real(out, "screen_view_move_a", graph.camera.move_a);
     single_real(out, "screen_view_move_b", graph.camera.move_b);
     single_integer(out, "space_selected_point_id", graph.selected_point_id);
-    axis_integers(out, "shift_marks", graph.marks_step);
-    axis_integers(out, "shift_scale", graph.zoom_step);
+    axis_triple(out, "shift_marks", graph.marks_step);
+    axis_triple(out, "shift_scale", graph.zoom_step);
     out.open("axis_caption");
     out.text("x_val", graph.captions.x);
     out.text("y_val", graph.captions.y);
@@ -191,10 +189,10 @@ void write_document(Sink& sink, const graph_document& graph, std::string_view pr
     single_integer(out, "shift_font_zoom", graph.font_zoom_step);
     single_integer(out, "font_color", graph.font_color);
     single_integer(out, "point_size", graph.point_size);
-    axis_flags(out, "t_shift", graph.t_shift);
-    axis_flags(out, "t_turn", graph.t_turn);
-    axis_flags(out, "t_inv", graph.t_inv);
-    axis_flags(out, "t_overturn", graph.t_overturn);
+    axis_triple(out, "t_shift", graph.t_shift);
+    axis_triple(out, "t_turn", graph.t_turn);
+    axis_triple(out, "t_inv", graph.t_inv);
+    axis_triple(out, "t_overturn", graph.t_overturn);
     out.open("space_graph_mode");
     out.boolean("mode_points", graph.modes.mode_points);
     out.boolean("mode_lines", graph.modes.mode_lines);
