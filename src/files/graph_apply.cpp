@@ -5,7 +5,11 @@ namespace tessaline {
 void apply_to_datafield(Datafield& field, const graph_read& read) {
     if (!read.ok()) return;
     const graph_document& d = read.document;
-    if (read.graph_loaded) field.load_graph(d.points, d.faces);
+    // The scaling maps the points, so it comes before them.
+    if (read.graph_loaded) {
+        field.scaling = d.scaling;
+        field.load_graph(d.points, d.faces);
+    }
     // Marks are rebuilt once both step triples are known; rebuilding places
     // them at zoom 1, and so does setting a caption, hence the zoom comes last.
     if (read.has(view_value::zoom_step_z)) {

@@ -44,6 +44,11 @@ struct graph_document {
     std::int32_t point_size = 7;
     axis_values<bool> t_shift, t_turn, t_inv, t_overturn;
     graph_mode modes;
+    // Kept in elements after those of the first format, written only when
+    // they differ from the classic view: a reader that knows only the first
+    // format opens the file as before, and one without them is classic.
+    axis_scaling scaling = axis_scaling::classic;
+    bool orthographic = false;
 
     bool operator==(const graph_document&) const = default;
 };

@@ -251,6 +251,15 @@ bool read_view(pugi::xml_node root, graph_read& out) {
            v.boolean("space_graph_mode", "mode_poligones", d.modes.mode_poligones);
 }
 
+// The later elements, each on its own: one that is missing or holds a value
+// this version does not know leaves the classic view's value.
+void read_later_view(pugi::xml_node root, graph_document& d) {
+    const std::string_view scaling = root.child("axis_scaling").attribute("val").as_string();
+    d.scaling = scaling == "fit" ? axis_scaling::fit : axis_scaling::classic;
+    const std::string_view projection = root.child("projection").attribute("val").as_string();
+    d.orthographic = projection == "orthographic";
+}
+
 graph_read read_document(const pugi::xml_document& doc, const std::string& name) {
     graph_read out;
     const pugi::xml_node root = doc.document_element();
@@ -277,6 +286,7 @@ graph_read read_document(const pugi::xml_document& doc, const std::string& name)
         out.document.faces = {};
     }
     read_view(root, out);
+    read_later_view(root, out.document);
     return out;
 }
 

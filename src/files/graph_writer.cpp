@@ -199,6 +199,17 @@ void write_document(Sink& sink, const graph_document& graph, std::string_view pr
     out.boolean("mode_poligones", graph.modes.mode_poligones);
     out.close_empty();
 
+    if (graph.scaling == axis_scaling::fit) {
+        out.open("axis_scaling");
+        out.text("val", "fit");
+        out.close_empty();
+    }
+    if (graph.orthographic) {
+        out.open("projection");
+        out.text("val", "orthographic");
+        out.close_empty();
+    }
+
     out.close("graph");
 }
 

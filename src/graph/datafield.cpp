@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace tessaline {
 
@@ -37,6 +38,34 @@ static double axis_scale(double max, double min) {
     return std::fabs(max + min > 0 ? 1 / max : 1 / min);
 }
 
+namespace {
+
+// Half the range of an axis and its centre, from the difference where it is
+// finite (exact for near values) and from the halves where it overflows.
+struct axis_span {
+    double centre, half;
+};
+
+axis_span fit_span(double max, double min) {
+    double half = std::isfinite(max - min) ? (max - min) / 2 : max / 2 - min / 2;
+    const double centre = std::isfinite(max - min) ? min + half : min / 2 + max / 2;
+    // A flat axis shows a unit either side of its value; so does one too
+    // narrow to divide by.
+    if (!(half > 0) || !std::isfinite(1 / half)) half = 1;
+    return {centre, half};
+}
+
+// Marks of the fit scaling stand on whole multiples of the step inside the
+// data's range; a little slack keeps a mark that lies on a bound in spite of
+// the rounding of value / step.
+constexpr double bound_slack = 1e-6;
+
+double exact_mark_value(const interval& iv) {
+    return power_of_ten(iv.power) / iv.divisor * iv.multiple;
+}
+
+} // namespace
+
 void Datafield::compute_bounds() {
     ++revision;
     if (points.empty()) {
@@ -55,18 +84,43 @@ void Datafield::compute_bounds() {
             if (p.z < min_z) min_z = p.z;
         }
     }
-    scale_x = axis_scale(max_x, min_x);
-    scale_y = axis_scale(max_y, min_y);
-    scale_z = axis_scale(max_z, min_z);
+    if (scaling == axis_scaling::fit) {
+        const axis_span x = fit_span(max_x, min_x), y = fit_span(max_y, min_y),
+                        z = fit_span(max_z, min_z);
+        offset_x = x.centre;
+        offset_y = y.centre;
+        offset_z = z.centre;
+        scale_x = 1 / x.half;
+        scale_y = 1 / y.half;
+        scale_z = 1 / z.half;
+    } else {
+        offset_x = offset_y = offset_z = 0;
+        scale_x = axis_scale(max_x, min_x);
+        scale_y = axis_scale(max_y, min_y);
+        scale_z = axis_scale(max_z, min_z);
+    }
     gl_points.resize(points.size());
-    for (size_t i = 0; i < points.size(); ++i)
-        gl_points[i] = {static_cast<float>(points[i].x * scale_x),
-                        static_cast<float>(points[i].y * scale_y),
-                        static_cast<float>(points[i].z * scale_z)};
-    gl_max_x = static_cast<float>(scale_x * max_x);
-    gl_min_x = static_cast<float>(scale_x * min_x);
-    gl_max_y = static_cast<float>(scale_y * max_y);
-    gl_min_y = static_cast<float>(scale_y * min_y);
+    if (scaling == axis_scaling::fit) {
+        for (size_t i = 0; i < points.size(); ++i)
+            gl_points[i] = {static_cast<float>((points[i].x - offset_x) * scale_x),
+                            static_cast<float>((points[i].y - offset_y) * scale_y),
+                            static_cast<float>((points[i].z - offset_z) * scale_z)};
+    } else {
+        for (size_t i = 0; i < points.size(); ++i)
+            gl_points[i] = {static_cast<float>(points[i].x * scale_x),
+                            static_cast<float>(points[i].y * scale_y),
+                            static_cast<float>(points[i].z * scale_z)};
+    }
+    gl_max_x = static_cast<float>(scale_x * (max_x - offset_x));
+    gl_min_x = static_cast<float>(scale_x * (min_x - offset_x));
+    gl_max_y = static_cast<float>(scale_y * (max_y - offset_y));
+    gl_min_y = static_cast<float>(scale_y * (min_y - offset_y));
+}
+
+void Datafield::set_scaling(axis_scaling mode) {
+    scaling = mode;
+    compute_bounds();
+    compute_normals();
 }
 
 void Datafield::build_faces() {
@@ -143,31 +197,73 @@ void Datafield::set_axis_caption(marks& list, const std::string& text) {
     list[0].text = text;
 }
 
-interval Datafield::shifted_interval(double max, double min, std::int32_t shift) {
-    interval iv = default_interval(max, min);
+interval Datafield::shifted_interval(double max, double min, std::int32_t shift) const {
+    // The fit scaling's axis spans the range, as the classic one spans twice
+    // the largest magnitude: the half range takes that magnitude's place.
+    // One step coarser, since data away from zero have long labels.
+    const double half = fit_span(max, min).half;
+    interval iv = scaling == axis_scaling::fit ? larger_interval(default_interval(half, -half))
+                                               : default_interval(max, min);
     shift = std::clamp(shift, min_interval_shift, max_interval_shift);
     for (std::int32_t i = 0; i < std::abs(shift); ++i)
         iv = shift > 0 ? smaller_interval(iv) : larger_interval(iv);
     return iv;
 }
 
+void Datafield::place_marks(marks& list, std::int32_t shift, double offset, double scale,
+                            double max, double min) const {
+    const interval iv = shifted_interval(max, min, shift);
+    if (scaling == axis_scaling::classic) {
+        build_marks(list, iv, scale, max, min);
+        return;
+    }
+    list.resize(1);
+    const double step = power_of_ten(iv.power) / iv.divisor;
+    const axis_span span = fit_span(max, min);
+    const double first = std::ceil((span.centre - span.half) / step - bound_slack);
+    const double last = std::floor((span.centre + span.half) / step + bound_slack);
+    // Multiples past 32 bits (a narrow range far from zero) get no marks.
+    constexpr double largest = std::numeric_limits<std::int32_t>::max();
+    if (!(first >= -largest && last <= largest) || last - first >= 2.0 * max_marks_per_side) return;
+    for (auto k = static_cast<std::int32_t>(first); k <= static_cast<std::int32_t>(last); ++k) {
+        mark entry;
+        static_cast<interval&>(entry) = iv;
+        entry.multiple = k;
+        entry.position = static_cast<float>((exact_mark_value(entry) - offset) * scale);
+        entry.text = mark_to_text(entry);
+        list.push_back(std::move(entry));
+        if (k == std::numeric_limits<std::int32_t>::max()) break;
+    }
+}
+
+void Datafield::zoom_marks(marks& list, std::int32_t zoom_step, double offset, double scale) const {
+    if (scaling == axis_scaling::classic || list.empty()) {
+        scale_marks(list, zoom_step, scale);
+        return;
+    }
+    const double f = zoom_factor(zoom_step);
+    list[0].position = static_cast<float>(1.3 * f);
+    for (size_t i = 1; i < list.size(); ++i)
+        list[i].position = static_cast<float>((exact_mark_value(list[i]) - offset) * scale * f);
+}
+
 void Datafield::set_shift_marks_x(std::int32_t shift) {
-    build_marks(marks_x, shifted_interval(max_x, min_x, shift), scale_x, max_x, min_x);
+    place_marks(marks_x, shift, offset_x, scale_x, max_x, min_x);
 }
 void Datafield::set_shift_marks_y(std::int32_t shift) {
-    build_marks(marks_y, shifted_interval(max_y, min_y, shift), scale_y, max_y, min_y);
+    place_marks(marks_y, shift, offset_y, scale_y, max_y, min_y);
 }
 void Datafield::set_shift_marks_z(std::int32_t shift) {
-    build_marks(marks_z, shifted_interval(max_z, min_z, shift), scale_z, max_z, min_z);
+    place_marks(marks_z, shift, offset_z, scale_z, max_z, min_z);
 }
 void Datafield::set_shift_scale_x(std::int32_t zoom_step) {
-    scale_marks(marks_x, zoom_step, scale_x);
+    zoom_marks(marks_x, zoom_step, offset_x, scale_x);
 }
 void Datafield::set_shift_scale_y(std::int32_t zoom_step) {
-    scale_marks(marks_y, zoom_step, scale_y);
+    zoom_marks(marks_y, zoom_step, offset_y, scale_y);
 }
 void Datafield::set_shift_scale_z(std::int32_t zoom_step) {
-    scale_marks(marks_z, zoom_step, scale_z);
+    zoom_marks(marks_z, zoom_step, offset_z, scale_z);
 }
 
 void Datafield::set_captions(const std::string& x, const std::string& y, const std::string& z) {

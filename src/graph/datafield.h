@@ -40,6 +40,9 @@ class Datafield {
     void set_shift_scale_y(std::int32_t zoom_step);
     void set_shift_scale_z(std::int32_t zoom_step);
     void set_captions(const std::string& x, const std::string& y, const std::string& z);
+    // Maps the points anew and keeps the faces; the caller rebuilds the marks
+    // with its shifts and zoom steps, as after a load.
+    void set_scaling(axis_scaling mode);
 
     std::int32_t point_count = 0;
     data_points_ points;
@@ -47,6 +50,10 @@ class Datafield {
     double max_x = 0, min_x = 0, max_y = 0, min_y = 0, max_z = 0, min_z = 0;
     float gl_max_x = 0, gl_min_x = 0, gl_max_y = 0, gl_min_y = 0;
     double scale_x = 0, scale_y = 0, scale_z = 0;
+    // Scene value = (data value - offset) x scale; the offsets are 0 in the
+    // classic scaling.
+    axis_scaling scaling = axis_scaling::classic;
+    double offset_x = 0, offset_y = 0, offset_z = 0;
     triangles faces;
     std::vector<vector_3d> normals;
     vector_3d mean_normal;
@@ -57,7 +64,10 @@ class Datafield {
     std::uint64_t revision = 0;
 
   private:
-    static interval shifted_interval(double max, double min, std::int32_t shift);
+    interval shifted_interval(double max, double min, std::int32_t shift) const;
+    void place_marks(marks& list, std::int32_t shift, double offset, double scale, double max,
+                     double min) const;
+    void zoom_marks(marks& list, std::int32_t zoom_step, double offset, double scale) const;
 };
 
 } // namespace tessaline

@@ -28,6 +28,11 @@ struct triangle {
     bool operator==(const triangle&) const = default;
 };
 
+// How data units become scene units. classic: each axis divided by its
+// largest magnitude, so zero stays at the origin. fit: each axis' own range
+// [min, max] mapped onto -1 .. 1, so data far from zero fills the view.
+enum class axis_scaling : std::uint8_t { classic, fit };
+
 using data_points_ = std::vector<data_point>;
 using gl_points_ = std::vector<gl_point>;
 using triangles = std::vector<triangle>;

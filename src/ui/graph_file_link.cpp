@@ -58,6 +58,8 @@ QString TFMain::save_graph_file(const QString& path) {
     d.t_overturn = flags(&axis_controls::t_overturn_true_rb);
     d.modes = {graph_points_btn->isChecked(), graph_lines_btn->isChecked(),
                graph_poligones_btn->isChecked()};
+    d.scaling = datafield->scaling;
+    d.orthographic = screen && screen->orthographic;
     const save_result result =
         tessaline::save_graph_file(file_path(path), d, program_version.toStdString());
     return QString::fromStdString(result.error);
@@ -78,6 +80,7 @@ QString TFMain::open_graph_file(const QString& path) {
         // Built aside, so that running out of memory halfway keeps the graph
         // that is shown.
         Datafield loaded;
+        loaded.scaling = read.document.scaling;
         try {
             loaded.load_graph(read.document.points, read.document.faces);
         } catch (const std::bad_alloc&) {
@@ -88,7 +91,9 @@ QString TFMain::open_graph_file(const QString& path) {
                 .arg(path, QString::fromStdString(not_enough_memory("show its graph", needed)));
         }
         replace_graph(std::move(loaded));
+        show_scaling(datafield->scaling);
     }
+    show_projection(read.document.orthographic);
     apply_view_settings(read);
     // Rebuilt marks and newly set captions stand at zoom 1; wherever the
     // settings stopped, the marks get the zoom steps the window now holds.

@@ -62,6 +62,8 @@ void TFMain::show_imported_graph(Datafield&& built,
     // them rather than the "X", "Y", "Z" of a fresh load.
     apply_axis_captions();
     place_marks();
+    show_scaling(datafield->scaling);
+    if (screen) screen->frame_view();
 }
 
 } // namespace tessaline

@@ -41,6 +41,7 @@ bool TFFiles::run_import() {
         }
         main_.imported_points = std::move(result.points);
         auto built = std::make_unique<Datafield>();
+        built->scaling = main_.new_graph_scaling();
         busy.run(tr("Building the graph of %L1 points...").arg(main_.imported_points.size()),
                  [&] { built->load_points(main_.imported_points); });
         main_.show_imported_graph(std::move(*built), result.captions);

@@ -57,6 +57,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     build_settings_column();
     build_tool_bars();
     build_menus();
+    show_scaling(new_graph_scaling());
     build_dialogs();
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -84,6 +85,7 @@ void TFMain::create_screen() {
     screen_ready = true;
     if (MoveModeButton->isChecked()) screen->set_mode_move();
     if (ZoomModeButton->isChecked()) screen->set_mode_zoom();
+    screen->orthographic = Orthographic1->isChecked();
     apply_all_to_scene();
 }
 

@@ -7,6 +7,7 @@
 
 #include "graph/datafield.h"
 #include "net/update_check_thread.h"
+#include "view/view_angles.h"
 
 #include <QMainWindow>
 
@@ -167,6 +168,18 @@ class TFMain : public QMainWindow, public update_check_window {
     void Move1Click();
     void Zoom1Click();
     void Reset1Click();
+    // Fit to data: the tool-bar toggle and the View menu item both switch
+    // the shown graph's scaling and keep the choice for new graphs.
+    void fit_btnClick();
+    void FitToData1Click();
+    void Orthographic1Click();
+    void preset_view(view_angles angles);
+    // The scaling a new graph (an import, a fresh start) gets.
+    axis_scaling new_graph_scaling() const;
+    // Switches the shown graph's scaling and the controls that show it;
+    // stores nothing, draws nothing.
+    void show_scaling(axis_scaling mode);
+    void show_projection(bool orthographic);
 
     // References to one axis' counters.
     std::int32_t& marks_step(int axis);
@@ -214,6 +227,7 @@ class TFMain : public QMainWindow, public update_check_window {
     QToolButton* MoveModeButton = nullptr;
     QToolButton* ZoomModeButton = nullptr;
     QToolButton* ResetButton = nullptr;
+    QToolButton* fit_btn = nullptr;
     QToolButton* shoot_btn = nullptr;
     QToolButton* graph_poligones_btn = nullptr;
     QToolButton* graph_lines_btn = nullptr;
@@ -237,6 +251,11 @@ class TFMain : public QMainWindow, public update_check_window {
     QAction* Move1 = nullptr;
     QAction* Zoom1 = nullptr;
     QAction* Reset1 = nullptr;
+    QAction* FitToData1 = nullptr;
+    QAction* Orthographic1 = nullptr;
+    QAction* TopView1 = nullptr;
+    QAction* FrontView1 = nullptr;
+    QAction* SideView1 = nullptr;
     QAction* MakeSnapshoot1 = nullptr;
     QAction* Points1 = nullptr;
     QAction* Lines1 = nullptr;

@@ -64,6 +64,7 @@ void TFMain::build_tool_bars() {
     ZoomModeButton = tool_button(ToolBar2, "ZoomModeButton", "zoom", tr("zoom view"), true);
     RotateModeButton->setChecked(true);
     ResetButton = tool_button(ToolBar2, "ResetButton", "reset", tr("reset view"));
+    fit_btn = tool_button(ToolBar2, "fit_btn", "fit", tr("fit to data"), true);
     ToolBar2->addSeparator();
     shoot_btn = tool_button(ToolBar2, "shoot_btn", "snapshot", tr("make snapshot"));
 
@@ -101,6 +102,7 @@ void TFMain::build_tool_bars() {
     for (QToolButton* b : {RotateModeButton, MoveModeButton, ZoomModeButton})
         connect(b, &QToolButton::clicked, this, [this, b] { mode_buttonClick(b); });
     connect(ResetButton, &QToolButton::clicked, this, &TFMain::ResetButtonClick);
+    connect(fit_btn, &QToolButton::clicked, this, &TFMain::fit_btnClick);
     connect(graph_poligones_btn, &QToolButton::clicked, this, &TFMain::graph_poligones_btnClick);
     connect(graph_lines_btn, &QToolButton::clicked, this, &TFMain::graph_lines_btnClick);
     connect(graph_points_btn, &QToolButton::clicked, this, &TFMain::graph_points_btnClick);
@@ -128,6 +130,16 @@ void TFMain::build_menus() {
     Move1 = menu_item(view, "Move1", tr("Move"), QKeySequence(Qt::Key_F6), "move");
     Zoom1 = menu_item(view, "Zoom1", tr("Zoom"), QKeySequence(Qt::Key_F7), "zoom");
     Reset1 = menu_item(view, "Reset1", tr("Reset"), QKeySequence(Qt::Key_F8), "reset");
+    view->addSeparator()->setObjectName(QStringLiteral("N6"));
+    FitToData1 =
+        menu_item(view, "FitToData1", tr("Fit to Data"), QKeySequence(tr("Ctrl+F")), "fit");
+    FitToData1->setCheckable(true);
+    Orthographic1 =
+        menu_item(view, "Orthographic1", tr("Orthographic"), QKeySequence(tr("Ctrl+5")));
+    Orthographic1->setCheckable(true);
+    TopView1 = menu_item(view, "TopView1", tr("Top View"), QKeySequence(tr("Ctrl+7")));
+    FrontView1 = menu_item(view, "FrontView1", tr("Front View"), QKeySequence(tr("Ctrl+1")));
+    SideView1 = menu_item(view, "SideView1", tr("Side View"), QKeySequence(tr("Ctrl+3")));
     view->addSeparator()->setObjectName(QStringLiteral("N5"));
     MakeSnapshoot1 = menu_item(view, "MakeSnapshoot1", tr("Make Snapshot"),
                                QKeySequence(Qt::Key_F9), "snapshot");
@@ -151,6 +163,11 @@ void TFMain::build_menus() {
     connect(Move1, &QAction::triggered, this, &TFMain::Move1Click);
     connect(Zoom1, &QAction::triggered, this, &TFMain::Zoom1Click);
     connect(Reset1, &QAction::triggered, this, &TFMain::Reset1Click);
+    connect(FitToData1, &QAction::triggered, this, &TFMain::FitToData1Click);
+    connect(Orthographic1, &QAction::triggered, this, &TFMain::Orthographic1Click);
+    connect(TopView1, &QAction::triggered, this, [this] { preset_view(top_view); });
+    connect(FrontView1, &QAction::triggered, this, [this] { preset_view(front_view); });
+    connect(SideView1, &QAction::triggered, this, [this] { preset_view(side_view); });
     connect(MakeSnapshoot1, &QAction::triggered, this, &TFMain::shoot_btnClick);
     connect(Points1, &QAction::triggered, this, &TFMain::Points1Click);
     connect(Lines1, &QAction::triggered, this, &TFMain::Lines1Click);

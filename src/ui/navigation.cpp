@@ -116,7 +116,7 @@ void TFMain::mode_buttonClick(QToolButton* button) {
 }
 
 void TFMain::ResetButtonClick() {
-    if (screen) screen->reset_view();
+    if (screen) screen->frame_view();
     redraw();
 }
 
@@ -136,7 +136,7 @@ void TFMain::Zoom1Click() {
 }
 
 void TFMain::Reset1Click() {
-    if (screen) screen->reset_view();
+    if (screen) screen->frame_view();
 }
 
 } // namespace tessaline

@@ -1,8 +1,12 @@
 #include "opengl_screen.h"
 
+#include "framing.h"
+
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 
 namespace tessaline {
 
@@ -30,7 +34,14 @@ void TOpenGLScreen::init_gl() {
 void TOpenGLScreen::apply_projection(pixel_size size) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(fov, static_cast<double>(size.width) / size.height, 1, 500);
+    const double aspect = static_cast<double>(size.width) / size.height;
+    if (orthographic) {
+        // The picture the perspective shows in the plane through the centre.
+        const double h = radius * std::tan(fov * std::numbers::pi / 360);
+        glOrtho(-h * aspect, h * aspect, -h, h, -500, 500);
+    } else {
+        gluPerspective(fov, aspect, 1, 500);
+    }
     glMatrixMode(GL_MODELVIEW);
 }
 
@@ -78,6 +89,7 @@ TOpenGLScreen::id_picture_inputs TOpenGLScreen::current_id_picture_inputs() cons
             move_a,
             move_b,
             fov,
+            orthographic,
             s.datafield.revision,
             s.datafield.gl_points.data(),
             s.datafield.gl_points.size(),
@@ -138,6 +150,28 @@ void TOpenGLScreen::reset_view() {
     radius = 10;
     move_a = 0;
     move_b = 0;
+}
+
+float TOpenGLScreen::framing_radius() const {
+    const space& s = *scene_;
+    const pixel_size size = panel.size();
+    const double aspect =
+        size.width > 0 && size.height > 0 ? static_cast<double>(size.width) / size.height : 1;
+    return tessaline::framing_radius({{alpha, betta},
+                                      s.axis_scale_x,
+                                      s.axis_scale_y,
+                                      s.axis_scale_z,
+                                      fov,
+                                      aspect,
+                                      orthographic});
+}
+
+void TOpenGLScreen::frame_view(view_angles angles) {
+    alpha = angles.alpha;
+    betta = angles.betta;
+    move_a = 0;
+    move_b = 0;
+    radius = framing_radius();
 }
 
 rgb_image TOpenGLScreen::grab_frame() {

@@ -6,6 +6,7 @@
 #include "rgb_image.h"
 #include "space.h"
 #include "surface.h"
+#include "view_angles.h"
 
 #include <cstdint>
 #include <memory>
@@ -40,6 +41,11 @@ class TOpenGLScreen {
     void set_mode_move() { mode = nav_move; }
     void set_mode_zoom() { mode = nav_zoom; }
     void reset_view();
+    // Turns the camera to the angles, centres it and moves it out just far
+    // enough for the axes and the graph to fill the view.
+    void frame_view(view_angles angles = default_view);
+    // The radius at which the scene's box fits the view at the current angles.
+    float framing_radius() const;
     space& get_space() { return *scene_; }
 
     // The visible frame as last drawn, top row first.
@@ -47,6 +53,9 @@ class TOpenGLScreen {
 
     surface& panel;
     float fov = 15;
+    // Parallel projection; its scale follows radius as the perspective's
+    // picture size does at the centre.
+    bool orthographic = false;
     float rotate_factor_a = 0.1f;
     float rotate_factor_b = 0.1f;
     float move_factor = 0.001f;
@@ -62,6 +71,7 @@ class TOpenGLScreen {
     // read the kept picture instead of drawing it again.
     struct id_picture_inputs {
         float alpha, betta, radius, move_a, move_b, fov;
+        bool orthographic;
         std::uint64_t revision;
         const void* points;
         std::size_t point_count;

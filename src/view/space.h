@@ -101,6 +101,10 @@ class space {
     bool use_vertex_arrays = true;
 
   private:
+    // Whether the axes meet at the data's lowest corner instead of the origin.
+    bool axes_at_corner() const;
+    // Where the axes meet, axis zoom included.
+    vector_3d axis_origin() const;
     void draw_axis_labels(const marks& list, int axis, float t);
     void draw_point_range(std::int32_t from, std::int32_t to);
 

@@ -8,39 +8,53 @@
 
 namespace tessaline {
 
+bool space::axes_at_corner() const {
+    return datafield.scaling == axis_scaling::fit;
+}
+
+vector_3d space::axis_origin() const {
+    if (!axes_at_corner()) return {};
+    return {-axis_scale_x, -axis_scale_y, -axis_scale_z};
+}
+
 void space::draw_axes() {
+    // Through the origin, or from the data's lowest corner where the scaling
+    // puts the data's range, not zero, into the view.
+    const float o = axes_at_corner() ? -1.0f : 0.0f;
+    const float from = axes_at_corner() ? -1.0f : -1.2f;
     glLineWidth(1);
     glBegin(GL_LINES);
     glColor3ub(255, 0, 0);
-    glVertex3f(-1.2f, 0, 0);
-    glVertex3f(1.2f, 0, 0);
+    glVertex3f(from, o, o);
+    glVertex3f(1.2f, o, o);
     glColor3ub(0, 255, 0);
-    glVertex3f(0, -1.2f, 0);
-    glVertex3f(0, 1.2f, 0);
+    glVertex3f(o, from, o);
+    glVertex3f(o, 1.2f, o);
     glColor3ub(0, 0, 255);
-    glVertex3f(0, 0, -1.2f);
-    glVertex3f(0, 0, 1.2f);
+    glVertex3f(o, o, from);
+    glVertex3f(o, o, 1.2f);
     glEnd();
 }
 
 void space::draw_arrow_heads() {
     // Outside the axis scales, so the heads keep their size at any zoom.
+    const vector_3d o = axis_origin();
     glPushMatrix();
     glColor3ub(255, 0, 0);
-    glTranslatef(1.2f * axis_scale_x, 0, 0);
+    glTranslatef(1.2f * axis_scale_x, o.y, o.z);
     draw_arrow_head();
     glPopMatrix();
 
     glPushMatrix();
     glColor3ub(0, 255, 0);
-    glTranslatef(0, 1.2f * axis_scale_y, 0);
+    glTranslatef(o.x, 1.2f * axis_scale_y, o.z);
     glRotatef(90, 0, 0, 1);
     draw_arrow_head();
     glPopMatrix();
 
     glPushMatrix();
     glColor3ub(0, 0, 255);
-    glTranslatef(0, 0, 1.2f * axis_scale_z);
+    glTranslatef(o.x, o.y, 1.2f * axis_scale_z);
     glRotatef(270, 0, 1, 0);
     draw_arrow_head();
     glPopMatrix();
@@ -74,8 +88,11 @@ void space::draw_frame() {
     const float t = static_cast<float>(point_size) * 0.002f;
     const float tick_width = std::max(3.0f, std::round(static_cast<float>(point_size) / 3.0f));
 
+    const vector_3d o = axis_origin();
     glColor3ub(100, 100, 100);
     glLineWidth(tick_width);
+    glPushMatrix();
+    glTranslatef(0, o.y, o.z);
     glBegin(GL_LINES);
     for (std::size_t i = 1; i < datafield.marks_x.size(); ++i) {
         const float p = datafield.marks_x[i].position;
@@ -87,6 +104,11 @@ void space::draw_frame() {
             glVertex3f(p, 0, -t);
         }
     }
+    glEnd();
+    glPopMatrix();
+    glPushMatrix();
+    glTranslatef(o.x, 0, o.z);
+    glBegin(GL_LINES);
     for (std::size_t i = 1; i < datafield.marks_y.size(); ++i) {
         const float p = datafield.marks_y[i].position;
         if (t_turn.y) {
@@ -97,6 +119,11 @@ void space::draw_frame() {
             glVertex3f(0, p, -t);
         }
     }
+    glEnd();
+    glPopMatrix();
+    glPushMatrix();
+    glTranslatef(o.x, o.y, 0);
+    glBegin(GL_LINES);
     for (std::size_t i = 1; i < datafield.marks_z.size(); ++i) {
         const float p = datafield.marks_z[i].position;
         if (t_turn.z) {
@@ -108,6 +135,7 @@ void space::draw_frame() {
         }
     }
     glEnd();
+    glPopMatrix();
     glLineWidth(1);
 
     glColor3ub(font_color.r, font_color.g, font_color.b);
@@ -121,11 +149,13 @@ void space::draw_frame() {
 void space::draw_axis_labels(const marks& list, int axis, float t) {
     const float s = font_size;
     const float h = label_height(s);
+    const vector_3d o = axis_origin();
     for (const mark& entry : list) {
         const std::string text = utf8_to_windows_1252(entry.text);
         const float w = label_width(text, s);
         const float p = entry.position;
         glPushMatrix();
+        glTranslatef(axis == 0 ? 0 : o.x, axis == 1 ? 0 : o.y, axis == 2 ? 0 : o.z);
         if (axis == 0) {
             if (t_turn.x) glRotatef(270, 1, 0, 0);
             glRotatef(90, 1, 0, 0);

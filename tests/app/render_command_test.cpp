@@ -54,7 +54,73 @@ graph_document small_graph() {
     return d;
 }
 
+// The box around the black pixels (points and edges): its share of the
+// picture and its width over its height.
+struct black_box {
+    double share = 0, aspect = 0;
+};
+
+black_box black_extent(const picture& p) {
+    int x0 = p.width, x1 = -1, y0 = p.height, y1 = -1;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) {
+            const std::uint8_t* c = &p.rgb[(static_cast<std::size_t>(y) * p.width + x) * 3];
+            if (c[0] != 0 || c[1] != 0 || c[2] != 0) continue;
+            x0 = std::min(x0, x);
+            x1 = std::max(x1, x);
+            y0 = std::min(y0, y);
+            y1 = std::max(y1, y);
+        }
+    if (x1 < 0) return {};
+    const double w = x1 - x0 + 1, h = y1 - y0 + 1;
+    return {w * h / (static_cast<double>(p.width) * p.height), w / h};
+}
+
+// Measured data far from zero, as the classic scaling shows them: a speck.
+graph_document offset_graph() {
+    graph_document d;
+    d.font_color = 0xFF00FF; // labels magenta: the black pixels are the graph's
+    for (int i = 0; i < 12; ++i)
+        for (int j = 0; j < 12; ++j)
+            d.points.push_back(
+                {1000 + 10.0 * i / 11, 300 + 10.0 * j / 11, 20 + 0.04 * ((i + j) % 5)});
+    for (int i = 0; i < 11; ++i)
+        for (int j = 0; j < 11; ++j) {
+            const int a = i * 12 + j;
+            d.faces.push_back({a, a + 1, a + 12});
+            d.faces.push_back({a + 1, a + 13, a + 12});
+        }
+    return d;
+}
+
 } // namespace
+
+TEST(RenderCommand, FittedOffsetDataFillTheView) {
+    temp_folder folder;
+    ASSERT_TRUE(save_graph_file(folder / "offset.xyz", offset_graph(), "test", '.').ok());
+    ASSERT_EQ(render(folder / "offset.xyz", folder / "classic.png"), 0);
+    ASSERT_EQ(render(folder / "offset.xyz", folder / "fit.png", "--fit"), 0);
+    const black_box classic = black_extent(read_png(folder / "classic.png"));
+    const black_box fit = black_extent(read_png(folder / "fit.png"));
+    EXPECT_LT(classic.share, 0.01);
+    EXPECT_GT(fit.share, 0.2);
+    EXPECT_LT(fit.share, 0.9); // framed: nothing runs off the edges
+
+    // From the top in parallel projection the square grid is a square.
+    ASSERT_EQ(render(folder / "offset.xyz", folder / "top.png", "--fit --view top --ortho"), 0);
+    const black_box top = black_extent(read_png(folder / "top.png"));
+    EXPECT_GT(top.share, 0.2);
+    EXPECT_NEAR(top.aspect, 1, 0.05);
+
+    // The file's own choice is kept: a fitted file draws fitted.
+    graph_document d = offset_graph();
+    d.scaling = axis_scaling::fit;
+    d.camera.radius = 19;
+    ASSERT_TRUE(save_graph_file(folder / "fitted.xyz", d, "test", '.').ok());
+    ASSERT_EQ(render(folder / "fitted.xyz", folder / "fitted.png"), 0);
+    EXPECT_GT(black_extent(read_png(folder / "fitted.png")).share, 0.2);
+    EXPECT_EQ(render(folder / "fitted.xyz", folder / "x.png", "--view diagonal"), 2);
+}
 
 TEST(RenderCommand, DrawsTheViewTheFileKeeps) {
     temp_folder folder;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 using namespace tessaline;
 using tessaline::testing::file_text;
 using tessaline::testing::temp_folder;
@@ -118,4 +120,47 @@ TEST(GraphWriter, RefusesWhatWouldNotReadBack) {
     graph.camera.radius = std::numeric_limits<float>::infinity();
     EXPECT_FALSE(graph_write_problem(graph).empty());
     EXPECT_EQ(graph_file_text(graph, "v", '.'), "");
+}
+
+TEST(GraphWriter, LaterViewElementsFollowTheFirstFormatsAndOnlyWhenSet) {
+    graph_document graph = one_point(1, 2, 3);
+    const std::string classic = graph_file_text(graph, "1.0.14", '.');
+    EXPECT_EQ(classic.find("axis_scaling"), std::string::npos);
+    EXPECT_EQ(classic.find("projection"), std::string::npos);
+
+    graph.scaling = axis_scaling::fit;
+    graph.orthographic = true;
+    const std::string later = graph_file_text(graph, "1.0.14", '.');
+    const size_t modes = later.find("<space_graph_mode ");
+    const size_t scaling = later.find("<axis_scaling val=\"fit\"");
+    const size_t projection = later.find("<projection val=\"orthographic\"");
+    ASSERT_NE(scaling, std::string::npos);
+    ASSERT_NE(projection, std::string::npos);
+    EXPECT_LT(modes, scaling);
+    EXPECT_LT(scaling, projection);
+    // Everything before them is the first format's text, unchanged.
+    EXPECT_EQ(later.substr(0, scaling), classic.substr(0, scaling));
+
+    temp_folder folder;
+    ASSERT_TRUE(save_graph_file(folder / "later.xyz", graph, "1.0.14", '.').ok());
+    const graph_read read = read_graph_file(folder / "later.xyz");
+    EXPECT_TRUE(read.view_error.empty()) << read.view_error;
+    EXPECT_EQ(read.document, graph);
+}
+
+TEST(GraphReader, UnknownLaterValuesReadAsTheClassicView) {
+    temp_folder folder;
+    std::string text = graph_file_text(one_point(1, 2, 3), "1.0.14", '.');
+    text.insert(text.rfind("</graph>"),
+                "<axis_scaling val=\"logarithmic\"/><projection/><future_element val=\"1\"/>");
+    const auto path = folder / "odd.xyz";
+    {
+        std::ofstream out(path);
+        out << text;
+    }
+    const graph_read read = read_graph_file(path);
+    ASSERT_TRUE(read.ok());
+    EXPECT_TRUE(read.view_error.empty());
+    EXPECT_EQ(read.document.scaling, axis_scaling::classic);
+    EXPECT_FALSE(read.document.orthographic);
 }

@@ -13,6 +13,10 @@
 
 namespace tessaline {
 
+// Pictures are drawn at the size of the desktop window's first view.
+inline constexpr int default_picture_width = 815;
+inline constexpr int default_picture_height = 682;
+
 int convert_command(const std::vector<std::string>& args);
 int info_command(const std::vector<std::string>& args);
 int sheets_command(const std::vector<std::string>& args);
@@ -20,6 +24,10 @@ int sheets_command(const std::vector<std::string>& args);
 // Builds the faces of the points and saves them with the view of a fresh
 // start; prints points read, rows skipped and faces built. No point read is
 // an error that leaves the output alone.
+int save_fresh_graph(const data_points_& points, const axis_values<std::string>& captions,
+                     std::int64_t rows_skipped, const std::string& input, const std::string& output,
+                     axis_scaling scaling);
+// The plain form, in the scaling of a fresh start.
 int save_fresh_graph(const data_points_& points, const axis_values<std::string>& captions,
                      std::int64_t rows_skipped, const std::string& input,
                      const std::string& output);
@@ -30,6 +38,6 @@ void print_unreadable(const graph_read& read);
 
 // A workbook (.xlsx, .xls, .ods) goes through the desktop program's import.
 bool is_workbook_path(const std::string& path);
-int convert_workbook_command(const std::vector<std::string>& args);
+int convert_workbook_command(const std::vector<std::string>& args, axis_scaling scaling);
 
 } // namespace tessaline

@@ -5,6 +5,7 @@
 #include "files/graph_writer.h"
 #include "files/point_table.h"
 #include "graph/datafield.h"
+#include "view/framing.h"
 
 #include <algorithm>
 #include <iostream>
@@ -14,6 +15,12 @@ namespace tessaline {
 int save_fresh_graph(const data_points_& points, const axis_values<std::string>& captions,
                      std::int64_t rows_skipped, const std::string& input,
                      const std::string& output) {
+    return save_fresh_graph(points, captions, rows_skipped, input, output, axis_scaling::classic);
+}
+
+int save_fresh_graph(const data_points_& points, const axis_values<std::string>& captions,
+                     std::int64_t rows_skipped, const std::string& input, const std::string& output,
+                     axis_scaling scaling) {
     // An empty graph over the target would cost the user a file for nothing.
     if (points.empty()) {
         print_error("no point read from \"" + input + "\": no row holds three numbers (" +
@@ -22,11 +29,19 @@ int save_fresh_graph(const data_points_& points, const axis_values<std::string>&
         return exit_failed;
     }
     Datafield field;
+    // The faces are built in the scene units of the chosen scaling.
+    field.scaling = scaling;
     field.load_points(points);
     graph_document graph; // the view of a fresh start
     graph.points = points;
     graph.faces = field.faces;
     graph.captions = captions;
+    graph.scaling = scaling;
+    // Fitted data fill the whole box: the camera stands back to show it.
+    if (scaling == axis_scaling::fit)
+        graph.camera.radius = framing_radius(
+            {default_view, 1, 1, 1, 15,
+             static_cast<double>(default_picture_width) / default_picture_height, false});
     const save_result saved = save_graph_file(output, graph, program_version);
     if (!saved.ok()) {
         print_error(saved.error);
@@ -38,11 +53,19 @@ int save_fresh_graph(const data_points_& points, const axis_values<std::string>&
     return exit_done;
 }
 
-int convert_command(const std::vector<std::string>& args) {
+int convert_command(const std::vector<std::string>& given) {
+    std::vector<std::string> args;
+    axis_scaling scaling = axis_scaling::classic;
+    for (const std::string& a : given) {
+        if (a == "--fit")
+            scaling = axis_scaling::fit;
+        else
+            args.push_back(a);
+    }
     const bool workbook = std::any_of(args.begin(), args.end(), [](const std::string& a) {
         return a == "--sheet" || (!a.empty() && a[0] != '-' && is_workbook_path(a));
     });
-    if (workbook) return convert_workbook_command(args);
+    if (workbook) return convert_workbook_command(args, scaling);
     std::string input, output;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -66,7 +89,7 @@ int convert_command(const std::vector<std::string>& args) {
         return exit_failed;
     }
     return save_fresh_graph(read.table.points, read.table.captions, read.table.rows_skipped, input,
-                            output);
+                            output, scaling);
 }
 
 } // namespace tessaline

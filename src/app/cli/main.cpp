@@ -26,9 +26,9 @@ struct command {
 // A new sub-command is one more row here and one more source file.
 constexpr command commands[] = {
     {"convert",
-     "INPUT.csv -o OUT.xyz\n"
+     "INPUT.csv -o OUT.xyz [--fit]\n"
      "       tessaline-cli convert BOOK.(xlsx|xls|ods) --sheet N|NAME --x COL --y COL --z COL\n"
-     "                            [--first-row R] [--title-row T] -o OUT.xyz",
+     "                            [--first-row R] [--title-row T] [--fit] -o OUT.xyz",
      "Makes a graph file from the X, Y and Z columns of a table or a workbook.\n"
      "A CSV or TSV table: the first three columns are read; the separator (tab,\n"
      "\";\" or \",\") is taken from the first row, which is the header giving the\n"
@@ -37,7 +37,9 @@ constexpr command commands[] = {
      "import window; the first data row defaults to the row after the title row,\n"
      "or 1, and the title row gives the captions. Rows that do not convert are\n"
      "skipped. The graph is saved with the view of a fresh start, and the points\n"
-     "read, rows skipped and faces built are printed.",
+     "read, rows skipped and faces built are printed. With --fit the graph is\n"
+     "scaled to fit its data (each axis' range fills the box) and its faces are\n"
+     "built in that scaling.",
      convert_command},
     {"sheets", "BOOK.(xlsx|xls|ods)",
      "Lists a workbook's sheets, one per line: NAME USED_ROWS USED_COLUMNS.", sheets_command},
@@ -46,11 +48,16 @@ constexpr command commands[] = {
      "With --marks, also each axis' marks as the view labels them, one per line:\n"
      "AXIS TEXT POSITION, the caption first.",
      info_command},
-    {"render", "GRAPH.xyz -o OUT.png [--size WxH]",
+    {"render",
+     "GRAPH.xyz -o OUT.png [--size WxH] [--fit|--classic] [--view top|front|side|default]\n"
+     "                            [--ortho]",
      "Draws a graph file's whole view and saves it as a PNG picture.\n"
      "The camera, graph modes, label flags and colour, zoom steps, captions, point\n"
      "size and selection are those stored in the file; the picture is what the\n"
-     "desktop view of that size shows (default 815x682). Needs no display.",
+     "desktop view of that size shows (default 815x682). Needs no display.\n"
+     "For this picture only: --fit or --classic sets the scaling (and frames the\n"
+     "graph anew), --view turns the camera to a fixed view and frames the graph,\n"
+     "--ortho draws in parallel projection.",
      render_command},
 };
 

@@ -16,13 +16,13 @@
 #include <exception>
 #include <iostream>
 #include <new>
+#include <optional>
 
 namespace tessaline {
 
 namespace {
 
-// The centre panel of the desktop window at its first size.
-constexpr pixel_size default_size{815, 682};
+constexpr pixel_size default_size{default_picture_width, default_picture_height};
 constexpr int largest_side = 16384;
 
 bool parse_size(const std::string& text, pixel_size& size) {
@@ -59,16 +59,42 @@ void apply_view(TOpenGLScreen& screen, const graph_document& d) {
     s.set_t_inv(d.t_inv.x, d.t_inv.y, d.t_inv.z);
     s.set_t_overturn(d.t_overturn.x, d.t_overturn.y, d.t_overturn.z);
     s.set_graph_mode(d.modes.mode_points, d.modes.mode_lines, d.modes.mode_poligones);
+    screen.orthographic = d.orthographic;
 }
+
+std::optional<view_angles> named_view(const std::string& name) {
+    if (name == "top") return top_view;
+    if (name == "front") return front_view;
+    if (name == "side") return side_view;
+    if (name == "default") return default_view;
+    return std::nullopt;
+}
+
+// Choices for one picture over those the file keeps.
+struct picture_choices {
+    std::optional<axis_scaling> scaling;
+    std::optional<view_angles> view;
+    bool orthographic = false;
+};
 
 } // namespace
 
 int render_command(const std::vector<std::string>& args) {
     std::string input, output;
     pixel_size size = default_size;
+    picture_choices choices;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "-o" || a == "--output") {
+        if (a == "--fit") {
+            choices.scaling = axis_scaling::fit;
+        } else if (a == "--classic") {
+            choices.scaling = axis_scaling::classic;
+        } else if (a == "--ortho") {
+            choices.orthographic = true;
+        } else if (a == "--view") {
+            if (i + 1 == args.size() || !(choices.view = named_view(args[++i])))
+                return usage_error("render", "--view needs top, front, side or default");
+        } else if (a == "-o" || a == "--output") {
             if (i + 1 == args.size()) return usage_error("render", a + " needs a file name");
             output = args[++i];
         } else if (a == "--size") {
@@ -86,7 +112,7 @@ int render_command(const std::vector<std::string>& args) {
     if (input.empty()) return usage_error("render", "no graph file");
     if (output.empty()) return usage_error("render", "no output file (-o OUT.png)");
 
-    const graph_read read = read_graph_file(input);
+    graph_read read = read_graph_file(input);
     if (!read.ok()) {
         print_unreadable(read);
         return exit_failed;
@@ -104,12 +130,20 @@ int render_command(const std::vector<std::string>& args) {
     }
 
     try {
+        if (choices.scaling) read.document.scaling = *choices.scaling;
+        if (choices.orthographic) read.document.orthographic = true;
         Datafield field;
         apply_to_datafield(field, read);
         egl_surface surface(size);
         TOpenGLScreen screen(surface, field);
         screen.get_space().decimal_separator = locale_decimal_separator();
         apply_view(screen, read.document);
+        // Another scaling puts the data elsewhere in the box, and a fixed
+        // view looks from elsewhere: either is framed anew.
+        if (choices.view)
+            screen.frame_view(*choices.view);
+        else if (choices.scaling)
+            screen.frame_view({screen.alpha, screen.betta});
         screen.render(GL_RENDER);
         const png_save_result saved = save_png(output, screen.grab_frame());
         if (!saved.ok) {

@@ -45,6 +45,7 @@ bool ends_with_ods(const std::string& path) {
 
 struct workbook_options {
     std::string input, output, sheet, x, y, z, first_row, title_row;
+    axis_scaling scaling = axis_scaling::classic;
 };
 
 template <class Reader>
@@ -72,7 +73,8 @@ int convert_with(Reader& reader, const workbook_options& o, import_choice choice
         const auto& c = *imported.captions;
         captions = {c[0], c[1], c[2]};
     }
-    return save_fresh_graph(imported.points, captions, imported.rows_skipped, o.input, o.output);
+    return save_fresh_graph(imported.points, captions, imported.rows_skipped, o.input, o.output,
+                            o.scaling);
 }
 
 } // namespace
@@ -89,8 +91,9 @@ bool is_workbook_path(const std::string& path) {
     return false;
 }
 
-int convert_workbook_command(const std::vector<std::string>& args) {
+int convert_workbook_command(const std::vector<std::string>& args, axis_scaling scaling) {
     workbook_options o;
+    o.scaling = scaling;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         std::string* target = a == "-o" || a == "--output" ? &o.output
