@@ -8,6 +8,9 @@ void apply_to_datafield(Datafield& field, const graph_read& read) {
     // The scaling maps the points, so it comes before them.
     if (read.graph_loaded) {
         field.scaling = d.scaling;
+        field.limits_x = d.limits.x;
+        field.limits_y = d.limits.y;
+        field.limits_z = d.limits.z;
         field.load_graph(d.points, d.faces);
     }
     // Marks are rebuilt once both step triples are known; rebuilding places

@@ -49,6 +49,7 @@ struct graph_document {
     // format opens the file as before, and one without them is classic.
     axis_scaling scaling = axis_scaling::classic;
     bool orthographic = false;
+    axis_values<axis_limits> limits;
 
     bool operator==(const graph_document&) const = default;
 };

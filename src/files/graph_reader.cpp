@@ -258,6 +258,14 @@ void read_later_view(pugi::xml_node root, graph_document& d) {
     d.scaling = scaling == "fit" ? axis_scaling::fit : axis_scaling::classic;
     const std::string_view projection = root.child("projection").attribute("val").as_string();
     d.orthographic = projection == "orthographic";
+    const pugi::xml_node limits = root.child("axis_limits");
+    const auto side = [&limits](const char* name) -> std::optional<double> {
+        const pugi::xml_attribute attribute = limits.attribute(name);
+        return attribute ? parse_real(attribute.value()) : std::nullopt;
+    };
+    d.limits.x = {side("x_min"), side("x_max")};
+    d.limits.y = {side("y_min"), side("y_max")};
+    d.limits.z = {side("z_min"), side("z_max")};
 }
 
 graph_read read_document(const pugi::xml_document& doc, const std::string& name) {

@@ -209,6 +209,18 @@ void write_document(Sink& sink, const graph_document& graph, std::string_view pr
         out.text("val", "orthographic");
         out.close_empty();
     }
+    const axis_limits* limits[3] = {&graph.limits.x, &graph.limits.y, &graph.limits.z};
+    if (limits[0]->any() || limits[1]->any() || limits[2]->any()) {
+        // Only the sides that are set: an open side has no attribute.
+        static constexpr const char* names[3][2] = {
+            {"x_min", "x_max"}, {"y_min", "y_max"}, {"z_min", "z_max"}};
+        out.open("axis_limits");
+        for (int axis = 0; axis < 3; ++axis) {
+            if (limits[axis]->min) out.real(names[axis][0], *limits[axis]->min);
+            if (limits[axis]->max) out.real(names[axis][1], *limits[axis]->max);
+        }
+        out.close_empty();
+    }
 
     out.close("graph");
 }
@@ -238,6 +250,9 @@ std::string graph_write_problem(const graph_document& graph) {
                 return "face " + std::to_string(i) + " names point " + std::to_string(corner) +
                        ", which does not exist";
     }
+    for (const axis_limits* l : {&graph.limits.x, &graph.limits.y, &graph.limits.z})
+        if ((l->min && !finite(*l->min)) || (l->max && !finite(*l->max)))
+            return "an axis limit is not a finite number";
     const camera_view& c = graph.camera;
     for (float v : {c.alpha, c.betta, c.radius, c.move_a, c.move_b})
         if (!finite(v)) return "a camera value is not a finite number";

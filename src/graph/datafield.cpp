@@ -84,9 +84,11 @@ void Datafield::compute_bounds() {
             if (p.z < min_z) min_z = p.z;
         }
     }
+    const span sx = spanned(limits_x, max_x, min_x), sy = spanned(limits_y, max_y, min_y),
+               sz = spanned(limits_z, max_z, min_z);
     if (scaling == axis_scaling::fit) {
-        const axis_span x = fit_span(max_x, min_x), y = fit_span(max_y, min_y),
-                        z = fit_span(max_z, min_z);
+        const axis_span x = fit_span(sx.max, sx.min), y = fit_span(sy.max, sy.min),
+                        z = fit_span(sz.max, sz.min);
         offset_x = x.centre;
         offset_y = y.centre;
         offset_z = z.centre;
@@ -95,9 +97,19 @@ void Datafield::compute_bounds() {
         scale_z = 1 / z.half;
     } else {
         offset_x = offset_y = offset_z = 0;
-        scale_x = axis_scale(max_x, min_x);
-        scale_y = axis_scale(max_y, min_y);
-        scale_z = axis_scale(max_z, min_z);
+        scale_x = axis_scale(sx.max, sx.min);
+        scale_y = axis_scale(sy.max, sy.min);
+        scale_z = axis_scale(sz.max, sz.min);
+    }
+    shown.clear();
+    if (limits_x.any() || limits_y.any() || limits_z.any()) {
+        const auto inside = [](const axis_limits& l, double v) {
+            return !(l.min && v < *l.min) && !(l.max && v > *l.max);
+        };
+        shown.resize(points.size());
+        for (size_t i = 0; i < points.size(); ++i)
+            shown[i] = inside(limits_x, points[i].x) && inside(limits_y, points[i].y) &&
+                       inside(limits_z, points[i].z);
     }
     gl_points.resize(points.size());
     if (scaling == axis_scaling::fit) {
@@ -115,6 +127,21 @@ void Datafield::compute_bounds() {
     gl_min_x = static_cast<float>(scale_x * (min_x - offset_x));
     gl_max_y = static_cast<float>(scale_y * (max_y - offset_y));
     gl_min_y = static_cast<float>(scale_y * (min_y - offset_y));
+}
+
+Datafield::span Datafield::spanned(const axis_limits& limits, double max, double min) {
+    span s{limits.max.value_or(max), limits.min.value_or(min)};
+    // One limit beyond the data's other bound: the limits still make a range.
+    if (s.min > s.max) std::swap(s.min, s.max);
+    return s;
+}
+
+void Datafield::set_limits(const axis_limits& x, const axis_limits& y, const axis_limits& z) {
+    limits_x = x;
+    limits_y = y;
+    limits_z = z;
+    compute_bounds();
+    compute_normals();
 }
 
 void Datafield::set_scaling(axis_scaling mode) {
@@ -248,13 +275,16 @@ void Datafield::zoom_marks(marks& list, std::int32_t zoom_step, double offset, d
 }
 
 void Datafield::set_shift_marks_x(std::int32_t shift) {
-    place_marks(marks_x, shift, offset_x, scale_x, max_x, min_x);
+    const span s = spanned(limits_x, max_x, min_x);
+    place_marks(marks_x, shift, offset_x, scale_x, s.max, s.min);
 }
 void Datafield::set_shift_marks_y(std::int32_t shift) {
-    place_marks(marks_y, shift, offset_y, scale_y, max_y, min_y);
+    const span s = spanned(limits_y, max_y, min_y);
+    place_marks(marks_y, shift, offset_y, scale_y, s.max, s.min);
 }
 void Datafield::set_shift_marks_z(std::int32_t shift) {
-    place_marks(marks_z, shift, offset_z, scale_z, max_z, min_z);
+    const span s = spanned(limits_z, max_z, min_z);
+    place_marks(marks_z, shift, offset_z, scale_z, s.max, s.min);
 }
 void Datafield::set_shift_scale_x(std::int32_t zoom_step) {
     zoom_marks(marks_x, zoom_step, offset_x, scale_x);

@@ -43,6 +43,16 @@ class Datafield {
     // Maps the points anew and keeps the faces; the caller rebuilds the marks
     // with its shifts and zoom steps, as after a load.
     void set_scaling(axis_scaling mode);
+    // Likewise for the axis limits.
+    void set_limits(const axis_limits& x, const axis_limits& y, const axis_limits& z);
+    // Whether a point lies inside every axis' limits.
+    bool point_shown(std::int32_t id) const {
+        return shown.empty() || shown[static_cast<size_t>(id)] != 0;
+    }
+    // Whether a face's three corners are shown.
+    bool face_shown(const triangle& f) const {
+        return shown.empty() || (point_shown(f.p0) && point_shown(f.p1) && point_shown(f.p2));
+    }
 
     std::int32_t point_count = 0;
     data_points_ points;
@@ -54,6 +64,9 @@ class Datafield {
     // classic scaling.
     axis_scaling scaling = axis_scaling::classic;
     double offset_x = 0, offset_y = 0, offset_z = 0;
+    axis_limits limits_x, limits_y, limits_z;
+    // Per point, 1 when inside every limit; empty while no limit is set.
+    std::vector<std::uint8_t> shown;
     triangles faces;
     std::vector<vector_3d> normals;
     vector_3d mean_normal;
@@ -64,6 +77,11 @@ class Datafield {
     std::uint64_t revision = 0;
 
   private:
+    struct span {
+        double max, min;
+    };
+    // What an axis spans: its limits where set, the data's bounds elsewhere.
+    static span spanned(const axis_limits& limits, double max, double min);
     interval shifted_interval(double max, double min, std::int32_t shift) const;
     void place_marks(marks& list, std::int32_t shift, double offset, double scale, double max,
                      double min) const;

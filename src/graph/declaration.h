@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,14 @@ struct triangle {
 // largest magnitude, so zero stays at the origin. fit: each axis' own range
 // [min, max] mapped onto -1 .. 1, so data far from zero fills the view.
 enum class axis_scaling : std::uint8_t { classic, fit };
+
+// A user's limits of one axis in data units; either side may be open. Points
+// beyond them are not shown, and the axis spans them instead of the data.
+struct axis_limits {
+    std::optional<double> min, max;
+    bool any() const { return min.has_value() || max.has_value(); }
+    bool operator==(const axis_limits&) const = default;
+};
 
 using data_points_ = std::vector<data_point>;
 using gl_points_ = std::vector<gl_point>;

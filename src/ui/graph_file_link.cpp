@@ -59,6 +59,7 @@ QString TFMain::save_graph_file(const QString& path) {
     d.modes = {graph_points_btn->isChecked(), graph_lines_btn->isChecked(),
                graph_poligones_btn->isChecked()};
     d.scaling = datafield->scaling;
+    d.limits = {datafield->limits_x, datafield->limits_y, datafield->limits_z};
     d.orthographic = screen && screen->orthographic;
     const save_result result =
         tessaline::save_graph_file(file_path(path), d, program_version.toStdString());
@@ -81,6 +82,9 @@ QString TFMain::open_graph_file(const QString& path) {
         // that is shown.
         Datafield loaded;
         loaded.scaling = read.document.scaling;
+        loaded.limits_x = read.document.limits.x;
+        loaded.limits_y = read.document.limits.y;
+        loaded.limits_z = read.document.limits.z;
         try {
             loaded.load_graph(read.document.points, read.document.faces);
         } catch (const std::bad_alloc&) {
@@ -92,6 +96,7 @@ QString TFMain::open_graph_file(const QString& path) {
         }
         replace_graph(std::move(loaded));
         show_scaling(datafield->scaling);
+        show_limits();
     }
     show_projection(read.document.orthographic);
     apply_view_settings(read);

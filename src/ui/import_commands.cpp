@@ -63,6 +63,7 @@ void TFMain::show_imported_graph(Datafield&& built,
     apply_axis_captions();
     place_marks();
     show_scaling(datafield->scaling);
+    show_limits();
     if (screen) screen->frame_view();
 }
 

@@ -74,6 +74,9 @@ struct axis_controls {
     QToolButton* scale_minus_btn = nullptr;
     QToolButton* scale_plus_btn = nullptr;
     QToolButton* scale_reset_btn = nullptr;
+    // The axis limits; empty means the data's own bound.
+    QLineEdit* range_min_ed = nullptr;
+    QLineEdit* range_max_ed = nullptr;
 };
 
 class TFMain : public QMainWindow, public update_check_window {
@@ -180,6 +183,11 @@ class TFMain : public QMainWindow, public update_check_window {
     // stores nothing, draws nothing.
     void show_scaling(axis_scaling mode);
     void show_projection(bool orthographic);
+    // Takes the range edits of an axis as its limits, or puts the limits in
+    // force back into them when a text is no number.
+    void range_edClick(int axis);
+    // Shows the data field's limits in the range edits.
+    void show_limits();
 
     // References to one axis' counters.
     std::int32_t& marks_step(int axis);

@@ -207,6 +207,24 @@ QGroupBox* TFMain::build_axis_settings(int axis) {
     grid->addWidget(row_label(box, axis_name("zoom_%1_l", axis), tr("Zoom")), row, 0);
     grid->addWidget(step_buttons(box, c.scale_minus_btn, c.scale_plus_btn, c.scale_reset_btn),
                     row++, 1);
+
+    auto* range = new QWidget(box);
+    range->setObjectName(axis_name("range_%1_p", axis));
+    auto* range_layout = new QHBoxLayout(range);
+    range_layout->setContentsMargins(0, 0, 0, 0);
+    range_layout->setSpacing(3);
+    c.range_min_ed = new QLineEdit(range);
+    c.range_min_ed->setObjectName(axis_name("range_%1_min_ed", axis));
+    c.range_min_ed->setPlaceholderText(tr("min"));
+    c.range_min_ed->setToolTip(tr("lowest %1 shown; empty: the data's own").arg(l));
+    c.range_max_ed = new QLineEdit(range);
+    c.range_max_ed->setObjectName(axis_name("range_%1_max_ed", axis));
+    c.range_max_ed->setPlaceholderText(tr("max"));
+    c.range_max_ed->setToolTip(tr("highest %1 shown; empty: the data's own").arg(l));
+    range_layout->addWidget(c.range_min_ed);
+    range_layout->addWidget(c.range_max_ed);
+    grid->addWidget(row_label(box, axis_name("range_%1_l", axis), tr("Range")), row, 0);
+    grid->addWidget(range, row++, 1);
     return box;
 }
 

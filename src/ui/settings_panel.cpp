@@ -65,6 +65,8 @@ void TFMain::connect_settings_column() {
         // Also when the program sets a different text (a graph file, an
         // import). A caption set anew stands at zoom 1; it goes back to its
         // axis' zoom at once rather than at the next interval or zoom click.
+        for (QLineEdit* edit : {c.range_min_ed, c.range_max_ed})
+            connect(edit, &QLineEdit::editingFinished, this, [this, axis] { range_edClick(axis); });
         connect(c.caption_ed, &QLineEdit::textChanged, this, [this] {
             apply_axis_captions();
             place_marks();

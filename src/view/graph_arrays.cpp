@@ -1,5 +1,7 @@
 #include "graph_arrays.h"
 
+#include <algorithm>
+
 namespace tessaline {
 
 bool face_in_range(const triangle& face, std::size_t point_count) {
@@ -19,7 +21,7 @@ const std::vector<GLuint>& graph_arrays::edge_indices(const Datafield& field) {
     edges_.clear();
     edges_.reserve(field.faces.size() * 6);
     for (const triangle& f : field.faces) {
-        if (!face_in_range(f, field.gl_points.size())) continue;
+        if (!face_in_range(f, field.gl_points.size()) || !field.face_shown(f)) continue;
         const auto a = static_cast<GLuint>(f.p0), b = static_cast<GLuint>(f.p1),
                    c = static_cast<GLuint>(f.p2);
         edges_.insert(edges_.end(), {a, b, b, c, c, a});
@@ -36,7 +38,8 @@ const std::vector<face_vertex>& graph_arrays::face_vertices(const Datafield& fie
     const std::size_t normal_count = field.normals.size();
     for (std::size_t i = 0; i < field.faces.size(); ++i) {
         const triangle& f = field.faces[i];
-        if (!face_in_range(f, field.gl_points.size()) || i >= normal_count) continue;
+        if (!face_in_range(f, field.gl_points.size()) || i >= normal_count || !field.face_shown(f))
+            continue;
         const vector_3d& n = field.normals[i];
         for (std::int32_t id : {f.p0, f.p1, f.p2}) {
             const gl_point& p = field.gl_points[static_cast<std::size_t>(id)];
@@ -45,6 +48,17 @@ const std::vector<face_vertex>& graph_arrays::face_vertices(const Datafield& fie
     }
     faces_source_ = now;
     return faces_;
+}
+
+const std::vector<GLuint>& graph_arrays::shown_points(const Datafield& field) {
+    const source now = source_of(field);
+    if (now == shown_source_) return shown_;
+    shown_.clear();
+    const std::size_t count = std::min(field.shown.size(), field.gl_points.size());
+    for (std::size_t id = 0; id < count; ++id)
+        if (field.shown[id]) shown_.push_back(static_cast<GLuint>(id));
+    shown_source_ = now;
+    return shown_;
 }
 
 const std::vector<rgb_triple>& graph_arrays::id_colors(std::size_t point_count) {

@@ -21,10 +21,13 @@ struct face_vertex {
 class graph_arrays {
   public:
     // Two point ids per edge, three edges per face; faces whose ids lie
-    // outside the points are left out.
+    // outside the points, or with a corner beyond the axis limits, are left out.
     const std::vector<GLuint>& edge_indices(const Datafield& field);
     // Three corners per face, each with the face's normal.
     const std::vector<face_vertex>& face_vertices(const Datafield& field);
+    // The ids of the points inside the axis limits, in increasing order;
+    // used only while a limit is set.
+    const std::vector<GLuint>& shown_points(const Datafield& field);
     // id_to_color of every point id, in id order.
     const std::vector<rgb_triple>& id_colors(std::size_t point_count);
 
@@ -45,6 +48,8 @@ class graph_arrays {
     std::vector<face_vertex> faces_;
     source faces_source_;
     std::vector<rgb_triple> id_colors_;
+    std::vector<GLuint> shown_;
+    source shown_source_;
 };
 
 // A face can be drawn when its three ids name points.

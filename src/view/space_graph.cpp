@@ -3,6 +3,7 @@
 
 #include "number_format.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <utility>
 
@@ -16,9 +17,27 @@ void send_point(const gl_point& p) {
 
 } // namespace
 
-// Points from..to-1, from the array or one by one.
+// Points from..to-1, from the array or one by one; with axis limits set,
+// only those inside them.
 void space::draw_point_range(std::int32_t from, std::int32_t to) {
     if (from >= to) return;
+    if (!datafield.shown.empty()) {
+        if (use_vertex_arrays) {
+            const std::vector<GLuint>& ids = arrays_.shown_points(datafield);
+            const auto first = std::lower_bound(ids.begin(), ids.end(), static_cast<GLuint>(from));
+            const auto last = std::lower_bound(first, ids.end(), static_cast<GLuint>(to));
+            if (last > first)
+                glDrawElements(GL_POINTS, static_cast<GLsizei>(last - first), GL_UNSIGNED_INT,
+                               &*first);
+            return;
+        }
+        glBegin(GL_POINTS);
+        for (std::int32_t id = from; id < to; ++id)
+            if (datafield.point_shown(id))
+                send_point(datafield.gl_points[static_cast<std::size_t>(id)]);
+        glEnd();
+        return;
+    }
     if (use_vertex_arrays) {
         glDrawArrays(GL_POINTS, from, to - from);
         return;
@@ -65,7 +84,7 @@ void space::draw_lines() {
     const auto& p = datafield.gl_points;
     glBegin(GL_LINES);
     for (const triangle& f : datafield.faces) {
-        if (!face_in_range(f, p.size())) continue;
+        if (!face_in_range(f, p.size()) || !datafield.face_shown(f)) continue;
         send_point(p[f.p0]);
         send_point(p[f.p1]);
         send_point(p[f.p1]);
@@ -123,7 +142,7 @@ void space::draw_poligones() {
     const auto& p = datafield.gl_points;
     for (std::size_t i = 0; i < datafield.faces.size() && i < datafield.normals.size(); ++i) {
         const triangle& f = datafield.faces[i];
-        if (!face_in_range(f, p.size())) continue;
+        if (!face_in_range(f, p.size()) || !datafield.face_shown(f)) continue;
         const vector_3d& n = datafield.normals[i];
         glBegin(GL_POLYGON);
         for (std::int32_t id : {f.p0, f.p1, f.p2, f.p0}) {
@@ -150,13 +169,22 @@ void space::draw_id_points() {
         glEnableClientState(GL_COLOR_ARRAY);
         glVertexPointer(3, GL_FLOAT, sizeof(gl_point), datafield.gl_points.data());
         glColorPointer(3, GL_UNSIGNED_BYTE, sizeof(rgb_triple), colors.data());
-        glDrawArrays(GL_POINTS, 0, count);
+        if (datafield.shown.empty()) {
+            glDrawArrays(GL_POINTS, 0, count);
+        } else {
+            // Points beyond the axis limits cannot be picked.
+            const std::vector<GLuint>& ids = arrays_.shown_points(datafield);
+            if (!ids.empty())
+                glDrawElements(GL_POINTS, static_cast<GLsizei>(ids.size()), GL_UNSIGNED_INT,
+                               ids.data());
+        }
         glDisableClientState(GL_COLOR_ARRAY);
         glDisableClientState(GL_VERTEX_ARRAY);
         return;
     }
     glBegin(GL_POINTS);
     for (std::int32_t id = 0; id < count; ++id) {
+        if (!datafield.point_shown(id)) continue;
         const rgb_triple c = id_to_color(id);
         glColor3ub(c.r, c.g, c.b);
         send_point(datafield.gl_points[static_cast<std::size_t>(id)]);
@@ -174,7 +202,7 @@ std::string space::point_label_text(std::int32_t id) const {
 }
 
 void space::draw_point_label(std::int32_t id) {
-    if (id < 0 || id >= point_count()) return;
+    if (id < 0 || id >= point_count() || !datafield.point_shown(id)) return;
     const gl_point& g = datafield.gl_points[static_cast<std::size_t>(id)];
     const float px = g.x * axis_scale_x, py = g.y * axis_scale_y, pz = g.z * axis_scale_z;
     const std::string text = point_label_text(id);

@@ -122,6 +122,26 @@ TEST(RenderCommand, FittedOffsetDataFillTheView) {
     EXPECT_EQ(render(folder / "fitted.xyz", folder / "x.png", "--view diagonal"), 2);
 }
 
+TEST(RenderCommand, AxisRangesLeaveOutWhatLiesBeyond) {
+    temp_folder folder;
+    graph_document d = offset_graph();
+    d.scaling = axis_scaling::fit;
+    ASSERT_TRUE(save_graph_file(folder / "a.xyz", d, "test", '.').ok());
+    ASSERT_EQ(render(folder / "a.xyz", folder / "all.png", "--view top --ortho"), 0);
+    // The lower half of X: the axis spans it, so the half left fills the
+    // width as the whole did, and the right half of the grid is gone.
+    ASSERT_EQ(render(folder / "a.xyz", folder / "half.png",
+                     "--view top --ortho --range-x :1005 --range-y 300:"),
+              0);
+    ASSERT_EQ(render(folder / "a.xyz", folder / "none.png", "--range-z 50:60"), 0);
+    const picture all = read_png(folder / "all.png"), half = read_png(folder / "half.png");
+    EXPECT_GT(black_extent(half).share, 0.2);
+    EXPECT_LT(half.count(0, 0, 0), all.count(0, 0, 0) * 3 / 4);
+    EXPECT_EQ(black_extent(read_png(folder / "none.png")).share, 0);
+    EXPECT_EQ(render(folder / "a.xyz", folder / "x.png", "--range-x 5"), 2);
+    EXPECT_EQ(render(folder / "a.xyz", folder / "x.png", "--range-x a:b"), 2);
+}
+
 TEST(RenderCommand, DrawsTheViewTheFileKeeps) {
     temp_folder folder;
     graph_document d = small_graph();

@@ -130,6 +130,8 @@ TEST(GraphWriter, LaterViewElementsFollowTheFirstFormatsAndOnlyWhenSet) {
 
     graph.scaling = axis_scaling::fit;
     graph.orthographic = true;
+    graph.limits.x = {1000.5, std::nullopt};
+    graph.limits.z = {-2, 3e-7};
     const std::string later = graph_file_text(graph, "1.0.14", '.');
     const size_t modes = later.find("<space_graph_mode ");
     const size_t scaling = later.find("<axis_scaling val=\"fit\"");
@@ -138,6 +140,8 @@ TEST(GraphWriter, LaterViewElementsFollowTheFirstFormatsAndOnlyWhenSet) {
     ASSERT_NE(projection, std::string::npos);
     EXPECT_LT(modes, scaling);
     EXPECT_LT(scaling, projection);
+    EXPECT_EQ(element_line(later, "axis_limits"),
+              "<axis_limits x_min=\"1000.5\" z_min=\"-2\" z_max=\"3E-7\" />");
     // Everything before them is the first format's text, unchanged.
     EXPECT_EQ(later.substr(0, scaling), classic.substr(0, scaling));
 
@@ -152,7 +156,8 @@ TEST(GraphReader, UnknownLaterValuesReadAsTheClassicView) {
     temp_folder folder;
     std::string text = graph_file_text(one_point(1, 2, 3), "1.0.14", '.');
     text.insert(text.rfind("</graph>"),
-                "<axis_scaling val=\"logarithmic\"/><projection/><future_element val=\"1\"/>");
+                "<axis_scaling val=\"logarithmic\"/><projection/><future_element val=\"1\"/>"
+                "<axis_limits x_min=\"a\" x_max=\"7\"/>");
     const auto path = folder / "odd.xyz";
     {
         std::ofstream out(path);
@@ -163,4 +168,6 @@ TEST(GraphReader, UnknownLaterValuesReadAsTheClassicView) {
     EXPECT_TRUE(read.view_error.empty());
     EXPECT_EQ(read.document.scaling, axis_scaling::classic);
     EXPECT_FALSE(read.document.orthographic);
+    // A side that is no number is open; the other side stands.
+    EXPECT_EQ(read.document.limits.x, (axis_limits{std::nullopt, 7}));
 }

@@ -98,5 +98,35 @@ TEST_F(ViewCommands, FixedViewsAndResetFrameTheGraph) {
     EXPECT_LT(screen().radius, 40);
 }
 
+TEST_F(ViewCommands, RangeEditsLimitTheAxisAndTheFileKeepsThem) {
+    load_offset_graph();
+    auto* min_x = find<QLineEdit>("range_x_min_ed");
+    auto* max_x = find<QLineEdit>("range_x_max_ed");
+    min_x->setText(QStringLiteral("1004"));
+    EXPECT_EQ(redraws([&] { emit min_x->editingFinished(); }), 1);
+    EXPECT_EQ(field().limits_x, (axis_limits{1004, std::nullopt}));
+    EXPECT_FALSE(field().shown.empty());
+    EXPECT_FALSE(field().point_shown(0)); // x = 1000
+
+    // No number: the edit shows the limit in force again, nothing changes.
+    max_x->setText(QStringLiteral("ten"));
+    EXPECT_EQ(redraws([&] { emit max_x->editingFinished(); }), 0);
+    EXPECT_EQ(max_x->text(), "");
+    EXPECT_EQ(field().limits_x, (axis_limits{1004, std::nullopt}));
+
+    const QString file = path("limited.xyz");
+    ASSERT_EQ(window->save_graph_file(file), "");
+    min_x->setText(QString());
+    emit min_x->editingFinished();
+    EXPECT_TRUE(field().shown.empty());
+    ASSERT_EQ(window->open_graph_file(file), "");
+    EXPECT_EQ(field().limits_x, (axis_limits{1004, std::nullopt}));
+    EXPECT_EQ(min_x->text(), "1004");
+    // A new import starts without limits.
+    load_offset_graph();
+    EXPECT_TRUE(field().shown.empty());
+    EXPECT_EQ(min_x->text(), "");
+}
+
 } // namespace
 } // namespace tessaline::test

@@ -50,14 +50,16 @@ constexpr command commands[] = {
      info_command},
     {"render",
      "GRAPH.xyz -o OUT.png [--size WxH] [--fit|--classic] [--view top|front|side|default]\n"
-     "                            [--ortho]",
+     "                            [--ortho] [--range-x MIN:MAX] [--range-y ..] [--range-z ..]",
      "Draws a graph file's whole view and saves it as a PNG picture.\n"
      "The camera, graph modes, label flags and colour, zoom steps, captions, point\n"
      "size and selection are those stored in the file; the picture is what the\n"
      "desktop view of that size shows (default 815x682). Needs no display.\n"
      "For this picture only: --fit or --classic sets the scaling (and frames the\n"
      "graph anew), --view turns the camera to a fixed view and frames the graph,\n"
-     "--ortho draws in parallel projection.",
+     "--ortho draws in parallel projection, --range-x/y/z limit an axis to MIN:MAX\n"
+     "(either may be empty: the data's own bound), leaving out the points and\n"
+     "faces beyond.",
      render_command},
 };
 

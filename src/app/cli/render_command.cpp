@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "files/graph_apply.h"
 #include "files/graph_reader.h"
+#include "files/value_text.h"
 #include "graph/number_text.h"
 #include "view/headless/egl_surface.h"
 #include "view/opengl_screen.h"
@@ -70,11 +71,27 @@ std::optional<view_angles> named_view(const std::string& name) {
     return std::nullopt;
 }
 
+// MIN:MAX with either side empty (open).
+std::optional<axis_limits> parse_limits(const std::string& text) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) return std::nullopt;
+    axis_limits limits;
+    const std::string sides[2] = {text.substr(0, colon), text.substr(colon + 1)};
+    std::optional<double>* targets[2] = {&limits.min, &limits.max};
+    for (int k = 0; k < 2; ++k) {
+        if (sides[k].empty()) continue;
+        *targets[k] = parse_real(sides[k]);
+        if (!*targets[k]) return std::nullopt;
+    }
+    return limits;
+}
+
 // Choices for one picture over those the file keeps.
 struct picture_choices {
     std::optional<axis_scaling> scaling;
     std::optional<view_angles> view;
     bool orthographic = false;
+    std::optional<axis_limits> limits[3];
 };
 
 } // namespace
@@ -91,6 +108,10 @@ int render_command(const std::vector<std::string>& args) {
             choices.scaling = axis_scaling::classic;
         } else if (a == "--ortho") {
             choices.orthographic = true;
+        } else if (a == "--range-x" || a == "--range-y" || a == "--range-z") {
+            const int axis = a.back() - 'x';
+            if (i + 1 == args.size() || !(choices.limits[axis] = parse_limits(args[++i])))
+                return usage_error("render", a + " needs MIN:MAX (numbers; either may be empty)");
         } else if (a == "--view") {
             if (i + 1 == args.size() || !(choices.view = named_view(args[++i])))
                 return usage_error("render", "--view needs top, front, side or default");
@@ -132,6 +153,10 @@ int render_command(const std::vector<std::string>& args) {
     try {
         if (choices.scaling) read.document.scaling = *choices.scaling;
         if (choices.orthographic) read.document.orthographic = true;
+        axis_limits* limits[3] = {&read.document.limits.x, &read.document.limits.y,
+                                  &read.document.limits.z};
+        for (int axis = 0; axis < 3; ++axis)
+            if (choices.limits[axis]) *limits[axis] = *choices.limits[axis];
         Datafield field;
         apply_to_datafield(field, read);
         egl_surface surface(size);
