@@ -119,6 +119,7 @@ void space::draw(render_mode mode) {
 
     draw_frame();
     draw_arrow_heads();
+    placed_label_.reset();
     if (mode_points) {
         draw_point_label(hover_point_id);
         draw_point_label(selected_point_id);

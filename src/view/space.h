@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -101,6 +102,19 @@ class space {
     bool use_vertex_arrays = true;
 
   private:
+    // Where a point label's box stands from its point, in the box's plane.
+    struct label_offset {
+        float x, z;
+    };
+    // A label box in window pixels, bottom left and size.
+    struct label_box {
+        double x, y, w, h;
+        bool meets(const label_box& o) const {
+            return x < o.x + o.w && o.x < x + w && y < o.y + o.h && o.y < y + h;
+        }
+    };
+    label_offset place_label(float lw, float lh);
+    std::optional<label_box> placed_label_;
     // Whether the axes meet at the data's lowest corner instead of the origin.
     bool axes_at_corner() const;
     // Where the axes meet, axis zoom included.

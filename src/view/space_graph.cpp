@@ -3,7 +3,10 @@
 
 #include "number_format.h"
 
+#include <GL/glu.h>
+
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <utility>
 
@@ -192,6 +195,42 @@ void space::draw_id_points() {
     glEnd();
 }
 
+// Beside the point, up and to the right where the view has room, else to
+// the left or below; a second label moves off the first one.
+space::label_offset space::place_label(float lw, float lh) {
+    constexpr float gap = 0.02f;
+    GLdouble model[16], projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    auto window = [&](double x, double z, double& wx, double& wy) {
+        double wz = 0;
+        return gluProject(x, 0, z, model, projection, viewport, &wx, &wy, &wz) == GL_TRUE;
+    };
+    double ox = 0, oy = 0, ux = 0, uy = 0;
+    label_offset offset{gap, gap};
+    // Pixels per scene unit along the box's sides, as the camera shows them.
+    if (!window(0, 0, ox, oy) || !window(1, 1, ux, uy)) return offset;
+    const double sx = std::fabs(ux - ox), sy = std::fabs(uy - oy);
+    if (!(sx > 0) || !(sy > 0)) return offset;
+    const double right = viewport[0] + viewport[2], top = viewport[1] + viewport[3];
+    const double w = (lw + gap) * sx, h = (lh + gap) * sy;
+    if (ox + w > right && ox - w >= viewport[0]) offset.x = -gap - lw;
+    if (oy + h > top && oy - h >= viewport[1]) offset.z = -gap - lh;
+    label_box box{ox + offset.x * sx, oy + offset.z * sy, lw * sx, lh * sy};
+    if (placed_label_ && box.meets(*placed_label_)) {
+        // Above or below the first, whichever stays in the view.
+        const double up = placed_label_->y + placed_label_->h + gap * sy - box.y;
+        const double down = placed_label_->y - box.h - gap * sy - box.y;
+        const double shift = box.y + up + box.h <= top ? up : down;
+        offset.z += static_cast<float>(shift / sy);
+        box.y += shift;
+    }
+    placed_label_ = box;
+    return offset;
+}
+
 std::string space::point_label_text(std::int32_t id) const {
     if (id < 0 || id >= point_count()) return {};
     const data_point& d = datafield.points[static_cast<std::size_t>(id)];
@@ -220,7 +259,8 @@ void space::draw_point_label(std::int32_t id) {
     // Undoes both camera turns: the box's X-Z plane faces the viewer.
     glRotatef(-view_alpha, 0, 0, 1);
     glRotatef(270 - view_betta, 1, 0, 0);
-    glTranslatef(0.02f, 0, 0.02f);
+    const label_offset offset = place_label(lw, lh);
+    glTranslatef(offset.x, 0, offset.z);
 
     glLineWidth(2);
     glColor3ub(0, 200, 0);

@@ -241,3 +241,58 @@ TEST(FramePixels, VertexArraysDrawTheSamePictureAsSingleVertices) {
     view.render();
     EXPECT_EQ(view.frame.pixels, reloaded.pixels);
 }
+
+namespace {
+
+// The box around the pixels of the label frames' green.
+struct green_box {
+    int x0 = 1 << 30, x1 = -1, y0 = 1 << 30, y1 = -1, count = 0;
+};
+
+// Right of `from`, where the Y axis seen end-on is out of the way.
+green_box label_frames(const headless_view& view, int from) {
+    green_box b;
+    for (int y = 0; y < view.size().height; ++y)
+        for (int x = from; x < view.size().width; ++x) {
+            const rgb_triple c = view.at({x, y});
+            // The frames' (0, 200, 0), not the Y axis' (0, 255, 0).
+            if (!near(c, {0, 200, 0}, 20)) continue;
+            b.x0 = std::min(b.x0, x);
+            b.x1 = std::max(b.x1, x);
+            b.y0 = std::min(b.y0, y);
+            b.y1 = std::max(b.y1, y);
+            ++b.count;
+        }
+    return b;
+}
+
+} // namespace
+
+TEST(FramePixels, PointLabelsStayInsideTheViewAndApart) {
+    headless_view view;
+    // Two points close together at the right edge of the view.
+    view.field.load_graph({{0, 0, 0}, {1, 0, 0}, {0.98, 0.02, 0}, {-1, 1, 1}}, {});
+    space& s = view.screen.get_space();
+    s.set_graph_mode(true, false, false);
+    view.screen.alpha = 0;
+    view.screen.betta = 0;
+    view.screen.radius = 8;
+    s.select_point(1);
+    view.render();
+    const pixel p = view.project(1, 0, 0);
+    const int right_of_y_axis = view.project(0, 0, 0).x + 5;
+    ASSERT_LT(p.x, view.size().width);
+    ASSERT_GT(p.x, view.size().width * 3 / 4);
+    const green_box one = label_frames(view, right_of_y_axis);
+    ASSERT_GT(one.count, 50);
+    EXPECT_LT(one.x1, view.size().width - 1); // the whole frame is in the view
+    EXPECT_LT(one.x1, p.x);                   // so it stands left of its point
+
+    // A second label at a point close by moves off the first: together their
+    // frames take about twice the height of one.
+    s.hover_point(2);
+    view.render();
+    const green_box two = label_frames(view, right_of_y_axis);
+    EXPECT_GT(two.y1 - two.y0, (one.y1 - one.y0) * 19 / 10);
+    EXPECT_LT(two.x1, view.size().width - 1);
+}
