@@ -89,9 +89,12 @@ TEST(Cli, ConvertThenInfo) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(contains(r.out, "points: 3\nfaces: 1\nbounds x: 0 .. 1\nbounds y: 0 .. 1\n"
                                 "bounds z: 1 .. 3\n"
-                                "camera: alpha 315, betta 315, radius 10, move_a 0, move_b 0\n"
-                                "selected point: -1\n"))
+                                "camera: alpha 315, betta 315, radius "))
         << r.out;
+    // Framed: out of the fresh start's radius 10, far enough for the whole box.
+    EXPECT_GT(read.document.camera.radius, 12);
+    EXPECT_LT(read.document.camera.radius, 30);
+    EXPECT_TRUE(contains(r.out, ", move_a 0, move_b 0\nselected point: -1\n")) << r.out;
     EXPECT_TRUE(contains(r.out, "captions: x Depth, y \"Width (m)\", z Z\n")) << r.out;
     EXPECT_TRUE(contains(r.out, "graph mode: points True, lines True, poligones False\n"));
     // x runs 0 .. 1: step 0.2, caption first, then positive and negative marks.

@@ -37,9 +37,9 @@ int save_fresh_graph(const data_points_& points, const axis_values<std::string>&
     graph.faces = field.faces;
     graph.captions = captions;
     graph.scaling = scaling;
-    // Fitted data fill the whole box: the camera stands back to show it.
-    if (scaling == axis_scaling::fit)
-        graph.camera.radius = framing_radius(
+    // As an import in the desktop program: the camera stands back far enough
+    // to show the whole graph at the default angles.
+    graph.camera.radius = framing_radius(
             {default_view, 1, 1, 1, 15,
              static_cast<double>(default_picture_width) / default_picture_height, false});
     const save_result saved = save_graph_file(output, graph, program_version);

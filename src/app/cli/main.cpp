@@ -36,8 +36,9 @@ constexpr command commands[] = {
      "name), the columns (letters) and rows (numbers from 1) are chosen as in the\n"
      "import window; the first data row defaults to the row after the title row,\n"
      "or 1, and the title row gives the captions. Rows that do not convert are\n"
-     "skipped. The graph is saved with the view of a fresh start, and the points\n"
-     "read, rows skipped and faces built are printed. With --fit the graph is\n"
+     "skipped. The graph is saved with the view of a fresh start, framed to show\n"
+     "the whole graph, and the points read, rows skipped and faces built are\n"
+     "printed. With --fit the graph is\n"
      "scaled to fit its data (each axis' range fills the box) and its faces are\n"
      "built in that scaling.",
      convert_command},
