@@ -96,7 +96,9 @@ TEST_F(WindowTest, EveryButtonShowsAnImageAndAHint) {
         EXPECT_FALSE(b->toolTip().isEmpty()) << b->objectName().toStdString();
         EXPECT_FALSE(b->icon().isNull()) << b->objectName().toStdString();
     }
-    EXPECT_EQ(named, 14 + 3 * 6 + 4);
+    // The Parts' 14 + 3 x 6 + 4, and fit_btn.
+    EXPECT_EQ(named, 14 + 3 * 6 + 4 + 1);
+    EXPECT_EQ(find<QToolButton>("fit_btn")->toolTip(), "fit to data");
     // The hints keep their differing wordings.
     EXPECT_EQ(find<QToolButton>("point_size_minus_btn")->toolTip(), "point size decrease");
     EXPECT_EQ(find<QToolButton>("point_size_plus_btn")->toolTip(), "points size increase");
@@ -157,6 +159,11 @@ TEST_F(WindowTest, MenusHaveTheirCaptionsShortcutsAndImages) {
         {"Move1", "Move", QKeySequence(Qt::Key_F6), true},
         {"Zoom1", "Zoom", QKeySequence(Qt::Key_F7), true},
         {"Reset1", "Reset", QKeySequence(Qt::Key_F8), true},
+        {"FitToData1", "Fit to Data", QKeySequence("Ctrl+F"), true},
+        {"Orthographic1", "Orthographic", QKeySequence("Ctrl+5"), false},
+        {"TopView1", "Top View", QKeySequence("Ctrl+7"), false},
+        {"FrontView1", "Front View", QKeySequence("Ctrl+1"), false},
+        {"SideView1", "Side View", QKeySequence("Ctrl+3"), false},
         {"MakeSnapshoot1", "Make Snapshot", QKeySequence(Qt::Key_F9), true},
         {"Points1", "Points", QKeySequence("Ctrl+P"), true},
         {"Lines1", "Lines", QKeySequence("Ctrl+L"), true},
