@@ -28,6 +28,7 @@ class QMenu;
 class QRadioButton;
 class QScrollArea;
 class QSplitter;
+class QTimer;
 class QToolBar;
 class QToolButton;
 
@@ -312,6 +313,9 @@ class TFMain : public QMainWindow, public update_check_window {
 
     // Wheel angle not yet a whole notch (touchpads send small steps).
     int wheel_rest_ = 0;
+    // Reduced frames while the wheel turns; a whole one when it rests.
+    void wheel_turning();
+    QTimer* wheel_settle_ = nullptr;
     QString update_host_;
     // Told to stop first when the window goes, before what the check reads.
     std::unique_ptr<update_check_owner> update_check;

@@ -7,6 +7,7 @@
 
 #include "view/opengl_screen.h"
 
+#include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
 
@@ -24,6 +25,14 @@ constexpr float drag_factor = 4;
 } // namespace
 
 void TFMain::connect_navigation() {
+    wheel_settle_ = new QTimer(this);
+    wheel_settle_->setSingleShot(true);
+    wheel_settle_->setInterval(250);
+    connect(wheel_settle_, &QTimer::timeout, this, [this] {
+        if (!screen || mouse_down) return;
+        screen->set_interacting(false);
+        redraw();
+    });
     connect(space_panel, &view_panel::context_ready, this, &TFMain::create_screen);
     connect(space_panel, &view_panel::context_lost, this, [this] {
         // The scene's display lists go with the context; a new context brings
@@ -54,8 +63,10 @@ void TFMain::space_panelMouseMove(QPointF position) {
     const float x = static_cast<float>(position.x());
     const float y = static_cast<float>(position.y());
     if (mouse_down) {
-        if (screen)
+        if (screen) {
             screen->drag(drag_factor * (last_mouse_x - x), drag_factor * (y - last_mouse_y));
+            screen->set_interacting(true);
+        }
         last_mouse_x = x;
         last_mouse_y = y;
     } else if (screen) {
@@ -67,6 +78,11 @@ void TFMain::space_panelMouseMove(QPointF position) {
 
 void TFMain::space_panelMouseUp() {
     mouse_down = false;
+    // The frames of the drag were reduced: the whole graph once it ends.
+    if (screen && screen->interacting() && !wheel_settle_->isActive()) {
+        screen->set_interacting(false);
+        redraw();
+    }
 }
 
 void TFMain::space_panelDblClick() {
@@ -78,6 +94,13 @@ void TFMain::space_panelResize() {
         space_panel->makeCurrent();
         screen->set_projection();
     }
+}
+
+void TFMain::wheel_turning() {
+    if (!screen) return;
+    screen->set_interacting(true);
+    // The whole graph once the wheel rests.
+    wheel_settle_->start();
 }
 
 void TFMain::wheelEvent(QWheelEvent* event) {
@@ -95,11 +118,13 @@ void TFMain::wheelEvent(QWheelEvent* event) {
 }
 
 void TFMain::MouseWheelDown() {
+    wheel_turning();
     if (screen) screen->zoom(wheel_zoom_step);
     redraw();
 }
 
 void TFMain::MouseWheelUp() {
+    wheel_turning();
     if (screen) screen->zoom(-wheel_zoom_step);
     redraw();
 }

@@ -50,6 +50,46 @@ const std::vector<face_vertex>& graph_arrays::face_vertices(const Datafield& fie
     return faces_;
 }
 
+namespace {
+
+// Every stride-th run of `run` entries.
+template <class T>
+void take_every(const std::vector<T>& from, std::size_t run, std::int32_t stride,
+                std::vector<T>& to) {
+    to.clear();
+    const std::size_t step = run * static_cast<std::size_t>(std::max(stride, 1));
+    to.reserve(from.size() / step * run + run);
+    for (std::size_t i = 0; i + run <= from.size(); i += step)
+        to.insert(to.end(), from.begin() + static_cast<std::ptrdiff_t>(i),
+                  from.begin() + static_cast<std::ptrdiff_t>(i + run));
+}
+
+} // namespace
+
+const std::vector<GLuint>& graph_arrays::reduced_edge_indices(const Datafield& field,
+                                                              std::int32_t stride) {
+    const std::vector<GLuint>& all = edge_indices(field);
+    if (stride <= 1) return all;
+    if (reduced_edges_source_ == edges_source_ && reduced_edges_stride_ == stride)
+        return reduced_edges_;
+    take_every(all, 6, stride, reduced_edges_);
+    reduced_edges_source_ = edges_source_;
+    reduced_edges_stride_ = stride;
+    return reduced_edges_;
+}
+
+const std::vector<face_vertex>& graph_arrays::reduced_face_vertices(const Datafield& field,
+                                                                    std::int32_t stride) {
+    const std::vector<face_vertex>& all = face_vertices(field);
+    if (stride <= 1) return all;
+    if (reduced_faces_source_ == faces_source_ && reduced_faces_stride_ == stride)
+        return reduced_faces_;
+    take_every(all, 3, stride, reduced_faces_);
+    reduced_faces_source_ = faces_source_;
+    reduced_faces_stride_ = stride;
+    return reduced_faces_;
+}
+
 const std::vector<GLuint>& graph_arrays::shown_points(const Datafield& field) {
     const source now = source_of(field);
     if (now == shown_source_) return shown_;

@@ -28,6 +28,11 @@ class graph_arrays {
     // The ids of the points inside the axis limits, in increasing order;
     // used only while a limit is set.
     const std::vector<GLuint>& shown_points(const Datafield& field);
+    // Every stride-th face of edge_indices and face_vertices, for frames
+    // drawn while the camera moves.
+    const std::vector<GLuint>& reduced_edge_indices(const Datafield& field, std::int32_t stride);
+    const std::vector<face_vertex>& reduced_face_vertices(const Datafield& field,
+                                                          std::int32_t stride);
     // id_to_color of every point id, in id order.
     const std::vector<rgb_triple>& id_colors(std::size_t point_count);
 
@@ -50,6 +55,12 @@ class graph_arrays {
     std::vector<rgb_triple> id_colors_;
     std::vector<GLuint> shown_;
     source shown_source_;
+    std::vector<GLuint> reduced_edges_;
+    source reduced_edges_source_;
+    std::int32_t reduced_edges_stride_ = 0;
+    std::vector<face_vertex> reduced_faces_;
+    source reduced_faces_source_;
+    std::int32_t reduced_faces_stride_ = 0;
 };
 
 // A face can be drawn when its three ids name points.

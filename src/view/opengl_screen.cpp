@@ -5,6 +5,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <numbers>
 
@@ -72,7 +73,32 @@ void TOpenGLScreen::render(render_mode mode_) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     apply_camera();
     glColor3ub(255, 255, 255);
-    scene_->draw(mode_);
+    if (mode_ == GL_SELECT || !interacting_) {
+        scene_->draw(mode_);
+    } else {
+        space& s = *scene_;
+        if (drag_stride_ == 0 || drag_revision_ != s.datafield.revision) {
+            // A first guess from the size: a software renderer draws some
+            // hundred thousand small primitives in the time.
+            const std::int64_t work = static_cast<std::int64_t>(s.datafield.points.size()) +
+                                      static_cast<std::int64_t>(s.datafield.faces.size()) * 3;
+            drag_stride_ = static_cast<std::int32_t>(std::max<std::int64_t>(1, work / 150000));
+            drag_revision_ = s.datafield.revision;
+        }
+        s.drag_stride = drag_stride_;
+        const auto started = std::chrono::steady_clock::now();
+        s.draw(mode_);
+        glFinish();
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+                .count();
+        s.drag_stride = 1;
+        // Towards the target, at most four times coarser or twice finer a frame.
+        if (ms > target_drag_ms * 1.25 || ms < target_drag_ms * 0.5) {
+            const double wanted = drag_stride_ * std::clamp(ms / target_drag_ms, 0.5, 4.0);
+            drag_stride_ = static_cast<std::int32_t>(std::clamp(std::ceil(wanted), 1.0, 1e6));
+        }
+    }
     if (mode_ == GL_SELECT) {
         kept_inputs_ = current_id_picture_inputs();
         id_picture_kept_ = true;
@@ -99,6 +125,10 @@ TOpenGLScreen::id_picture_inputs TOpenGLScreen::current_id_picture_inputs() cons
             s.axis_scale_z,
             s.mode_points,
             panel.size()};
+}
+
+void TOpenGLScreen::set_interacting(bool on) {
+    interacting_ = on;
 }
 
 void TOpenGLScreen::zoom(float step) {

@@ -41,6 +41,12 @@ class TOpenGLScreen {
     void set_mode_move() { mode = nav_move; }
     void set_mode_zoom() { mode = nav_zoom; }
     void reset_view();
+    // While on (a button held, the wheel turning), frames draw a reduced
+    // graph whose share is chosen from the times of the frames before, so
+    // that each takes about target_drag_ms; off, the next frame is whole.
+    void set_interacting(bool on);
+    bool interacting() const { return interacting_; }
+    float target_drag_ms = 40;
     // Turns the camera to the angles, centres it and moves it out just far
     // enough for the axes and the graph to fill the view.
     void frame_view(view_angles angles = default_view);
@@ -86,6 +92,10 @@ class TOpenGLScreen {
     void apply_camera();
 
     std::unique_ptr<space> scene_;
+    bool interacting_ = false;
+    // The stride the last reduced frames settled on, for the data they drew.
+    std::int32_t drag_stride_ = 0;
+    std::uint64_t drag_revision_ = 0;
     bool id_picture_kept_ = false;
     id_picture_inputs kept_inputs_{};
 };

@@ -100,6 +100,9 @@ class space {
     char decimal_separator = '.';
     // Off: every vertex is sent on its own each frame, for comparison.
     bool use_vertex_arrays = true;
+    // Above 1 while the camera moves: only every drag_stride-th face and
+    // point is drawn, without smoothing, so that the frames keep up.
+    std::int32_t drag_stride = 1;
 
   private:
     // Where a point label's box stands from its point, in the box's plane.

@@ -59,6 +59,14 @@ void space::draw_points() {
         glEnableClientState(GL_VERTEX_ARRAY);
         glVertexPointer(3, GL_FLOAT, sizeof(gl_point), datafield.gl_points.data());
     }
+    if (use_vertex_arrays && drag_stride > 1 && datafield.shown.empty()) {
+        // Every drag_stride-th point, straight from the array.
+        glVertexPointer(3, GL_FLOAT, static_cast<GLsizei>(sizeof(gl_point)) * drag_stride,
+                        datafield.gl_points.data());
+        glDrawArrays(GL_POINTS, 0, (count + drag_stride - 1) / drag_stride);
+        glDisableClientState(GL_VERTEX_ARRAY);
+        return;
+    }
     // The hovered and selected points are left out: their markers draw them.
     std::int32_t skip_a = hover_point_id, skip_b = selected_point_id;
     if (skip_a > skip_b) std::swap(skip_a, skip_b);
@@ -76,7 +84,7 @@ void space::draw_lines() {
     glColor3ub(0, 0, 0);
     glLineWidth(1);
     if (use_vertex_arrays) {
-        const std::vector<GLuint>& edges = arrays_.edge_indices(datafield);
+        const std::vector<GLuint>& edges = arrays_.reduced_edge_indices(datafield, drag_stride);
         if (edges.empty()) return;
         glEnableClientState(GL_VERTEX_ARRAY);
         glVertexPointer(3, GL_FLOAT, sizeof(gl_point), datafield.gl_points.data());
@@ -134,7 +142,8 @@ void space::lighting_on() {
 
 void space::draw_poligones() {
     if (use_vertex_arrays) {
-        const std::vector<face_vertex>& vertices = arrays_.face_vertices(datafield);
+        const std::vector<face_vertex>& vertices =
+            arrays_.reduced_face_vertices(datafield, drag_stride);
         if (vertices.empty()) return;
         glInterleavedArrays(GL_N3F_V3F, 0, vertices.data());
         glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(vertices.size()));

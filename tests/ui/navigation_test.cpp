@@ -182,5 +182,22 @@ TEST_F(Navigation, ModeButtonsFormAGroupThatMayBeAllUp) {
     EXPECT_EQ(screen().mode, nav_rotate);
 }
 
+TEST_F(Navigation, ADragAndTheWheelEndWithAWholeFrame) {
+    load_origin_graph();
+    QTest::mousePress(view(), Qt::LeftButton, {}, centre());
+    move(centre() + QPoint(20, 5), Qt::LeftButton);
+    EXPECT_TRUE(screen().interacting());
+    // The release draws the whole graph once.
+    EXPECT_EQ(redraws([&] { QTest::mouseRelease(view(), Qt::LeftButton, {}, centre()); }), 1);
+    EXPECT_FALSE(screen().interacting());
+    // A click without a drag draws nothing more than before.
+    QTest::mousePress(view(), Qt::LeftButton, {}, centre());
+    EXPECT_EQ(redraws([&] { QTest::mouseRelease(view(), Qt::LeftButton, {}, centre()); }), 0);
+
+    wheel(120);
+    EXPECT_TRUE(screen().interacting());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !screen().interacting(); }, 2000));
+}
+
 } // namespace
 } // namespace tessaline::test

@@ -296,3 +296,54 @@ TEST(FramePixels, PointLabelsStayInsideTheViewAndApart) {
     EXPECT_GT(two.y1 - two.y0, (one.y1 - one.y0) * 19 / 10);
     EXPECT_LT(two.x1, view.size().width - 1);
 }
+
+TEST(FramePixels, FramesWhileTheCameraMovesDrawLessButTheSameShape) {
+    headless_view view;
+    data_points_ pts;
+    for (int i = 0; i < 120; ++i)
+        for (int j = 0; j < 120; ++j)
+            pts.push_back({i / 119.0, j / 119.0, std::sin(i / 20.0) * std::cos(j / 25.0)});
+    view.field.load_points(pts);
+    space& s = view.screen.get_space();
+    s.set_graph_mode(true, true, true);
+    view.screen.frame_view();
+    view.render();
+    const rgb_image whole = view.frame;
+    const auto dark = [](const rgb_image& image, int& x0, int& x1) {
+        int n = 0;
+        x0 = image.width;
+        x1 = -1;
+        for (int y = 0; y < image.height; ++y)
+            for (int x = 0; x < image.width; ++x) {
+                const std::uint8_t* c = image.row(y) + x * 3;
+                if (c[0] < 60 && c[1] < 60 && c[2] < 60) {
+                    ++n;
+                    x0 = std::min(x0, x);
+                    x1 = std::max(x1, x);
+                }
+            }
+        return n;
+    };
+    int wx0 = 0, wx1 = 0;
+    const int whole_dark = dark(whole, wx0, wx1);
+
+    // A target no frame can meet drives the share drawn down frame by frame.
+    view.screen.target_drag_ms = 0.001f;
+    view.screen.set_interacting(true);
+    for (int i = 0; i < 4; ++i)
+        view.render();
+    int rx0 = 0, rx1 = 0;
+    const int reduced_dark = dark(view.frame, rx0, rx1);
+    EXPECT_LT(reduced_dark, whole_dark / 2);
+    EXPECT_GT(reduced_dark, 0);
+    // The graph still spans the same width.
+    EXPECT_NEAR(rx0, wx0, (wx1 - wx0) / 10);
+    EXPECT_NEAR(rx1, wx1, (wx1 - wx0) / 10);
+    // Picking still sees every point.
+    EXPECT_NE(view.screen.pick_point(view.size().width / 2, view.size().height / 2), -1);
+
+    // Once the camera rests the frame is whole again, pixel for pixel.
+    view.screen.set_interacting(false);
+    view.render();
+    EXPECT_EQ(view.frame.pixels, whole.pixels);
+}
