@@ -92,17 +92,28 @@ inline gl_points_ make_points(spread s, std::int32_t n, std::uint64_t seed) {
     return pts;
 }
 
+struct extent {
+    float max_x, min_x, max_y, min_y;
+};
+
+// The points' own x-y extent; not empty.
+inline extent extent_of(const gl_points_& pts) {
+    extent e{pts[0].x, pts[0].x, pts[0].y, pts[0].y};
+    for (const gl_point& p : pts) {
+        e.max_x = std::max(e.max_x, p.x);
+        e.min_x = std::min(e.min_x, p.x);
+        e.max_y = std::max(e.max_y, p.y);
+        e.min_y = std::min(e.min_y, p.y);
+    }
+    return e;
+}
+
 // The faces over the points' own extent, as an import builds them.
 inline triangles build_faces(const gl_points_& pts) {
     if (pts.empty()) return {};
-    float x0 = pts[0].x, x1 = x0, y0 = pts[0].y, y1 = y0;
-    for (const gl_point& p : pts) {
-        x0 = std::min(x0, p.x);
-        x1 = std::max(x1, p.x);
-        y0 = std::min(y0, p.y);
-        y1 = std::max(y1, p.y);
-    }
-    poligondef builder(static_cast<std::int32_t>(pts.size()), pts, x1, x0, y1, y0);
+    const extent e = extent_of(pts);
+    poligondef builder(static_cast<std::int32_t>(pts.size()), pts, e.max_x, e.min_x, e.max_y,
+                       e.min_y);
     builder.run();
     return builder.get_triangles();
 }
