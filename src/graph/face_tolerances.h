@@ -6,14 +6,15 @@
 
 namespace tessaline::face_tolerance {
 
-// The one bound that is not a margin: a segment crosses a built edge when
-// both crossing parameters lie in (0, crossing_t_max), as the literal builder
-// defines it; the crossing test and the blocked-box test must agree with it.
+// Two bounds are definitions, not margins, and must equal the literal
+// builder's. First: a segment crosses a built edge when both crossing
+// parameters lie in (0, crossing_t_max); the crossing test and the
+// blocked-box test must agree with it.
 inline constexpr double crossing_t_max = 0.99999;
 
-// Neither is this: the seed's three points must not lie on one line, which
-// the literal builder judges by the cosine between the directions to the
-// second and third points (a float, compared in double).
+// Second: the seed's three points must not lie on one line, judged by the
+// cosine between the directions to the second and third points (a float,
+// compared in double).
 inline constexpr double seed_collinear_cosine = 0.99999;
 
 // Side of a point against a segment, d x w in double: under 3 * 2^-53 (about
@@ -33,7 +34,7 @@ inline constexpr double squared_rounding = 1e-10;
 // Margins of the cell and bucket filters (the hull's interior, the piece of
 // the hull outside an edge, bucket rectangles, a segment against a rectangle,
 // a box of points blocked whole), relative to the sizes they compare: about
-// 4.5e6 * 2^-53, wide enough for the rounding of cross products that chain two
+// 9e6 * 2^-53, wide enough for the rounding of cross products that chain two
 // or three products, and of the bucket bounds computed from the extent.
 inline constexpr double filter_margin = 1e-9;
 

@@ -77,7 +77,8 @@ enum class shape {
     convex_curve,
     far_outlier,
     off_lines,
-    crossing_bound
+    crossing_bound,
+    border_margin
 };
 
 std::string name_of(shape s) {
@@ -118,6 +119,8 @@ std::string name_of(shape s) {
         return "off_lines";
     case shape::crossing_bound:
         return "crossing_bound";
+    case shape::border_margin:
+        return "border_margin";
     }
     return "unknown";
 }
@@ -293,6 +296,24 @@ gl_points_ make(shape s, int n, std::mt19937_64& rng) {
             }
         break;
     }
+    case shape::border_margin: {
+        // Over -1 .. 1, half the points within a few filter margins (1e-9 of
+        // the extent's span of 4) of the middle lines x = 0 and y = 0, which
+        // are cell and bucket borders at even grid sides.
+        const float offsets[] = {0, 2e-9f, -2e-9f, 4e-9f, -4e-9f, 8e-9f, -8e-9f};
+        std::uniform_int_distribution<int> pick(0, 6);
+        for (int i = 0; i < n; ++i) {
+            if (i < 4) {
+                pts.push_back({i % 2 ? 1.0f : -1.0f, i / 2 ? 1.0f : -1.0f, 0});
+            } else if (i % 2) {
+                pts.push_back({u(rng), u(rng), 0});
+            } else {
+                const float off = offsets[pick(rng)], along = u(rng);
+                pts.push_back(i % 4 ? gl_point{off, along, 0} : gl_point{along, off, 0});
+            }
+        }
+        break;
+    }
     }
     std::shuffle(pts.begin(), pts.end(), rng);
     return pts;
@@ -347,14 +368,13 @@ TEST_P(FacesMatchReference, HelperOnLargeSets) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Shapes, FacesMatchReference,
-                         ::testing::Values(shape::uniform, shape::clustered, shape::lattice,
-                                           shape::jittered_lattice, shape::duplicates,
-                                           shape::collinear_runs, shape::ties, shape::tiny,
-                                           shape::huge, shape::flat_x, shape::flat_y, shape::ring,
-                                           shape::outliers, shape::crowded_duplicates,
-                                           shape::convex_curve, shape::far_outlier,
-                                           shape::off_lines, shape::crossing_bound),
-                         [](const auto& info) { return name_of(info.param); });
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, FacesMatchReference,
+    ::testing::Values(shape::uniform, shape::clustered, shape::lattice, shape::jittered_lattice,
+                      shape::duplicates, shape::collinear_runs, shape::ties, shape::tiny,
+                      shape::huge, shape::flat_x, shape::flat_y, shape::ring, shape::outliers,
+                      shape::crowded_duplicates, shape::convex_curve, shape::far_outlier,
+                      shape::off_lines, shape::crossing_bound, shape::border_margin),
+    [](const auto& info) { return name_of(info.param); });
 
 } // namespace
