@@ -37,16 +37,20 @@ std::vector<gl_points_> search_sets(std::int32_t n) {
             seeded::make_points(seeded::spread::clustered, n, 6), crowded};
 }
 
-// A front grown part of the way: the first `count` faces of the full mesh.
+// A front grown part of the way: the first share of the full mesh's faces,
+// every stride-th of them.
 struct partial_front {
     built_mesh mesh;
     size_t count;
     std::unique_ptr<face_index> index;
 };
 
-partial_front grown_part(const gl_points_& pts, double share) {
+partial_front grown_part(const gl_points_& pts, double share, size_t stride) {
     partial_front f{mesh_of(pts), 0, nullptr};
-    f.count = static_cast<size_t>(static_cast<double>(f.mesh.faces.size()) * share);
+    f.mesh.faces =
+        thinned(f.mesh.faces, static_cast<size_t>(static_cast<double>(f.mesh.faces.size()) * share),
+                stride);
+    f.count = f.mesh.faces.size();
     f.index = std::make_unique<face_index>(*f.mesh.grid, f.mesh.faces,
                                            static_cast<std::int32_t>(pts.size()));
     for (size_t t = 0; t < f.count; ++t)
@@ -58,8 +62,8 @@ partial_front grown_part(const gl_points_& pts, double share) {
 
 TEST(CandidateSearch, FindsTheNearestFreePointOnTheOuterSide) {
     for (const gl_points_& pts : search_sets(500)) {
-        for (double share : {0.1, 0.5}) {
-            partial_front f = grown_part(pts, share);
+        for (auto [share, stride] : {std::pair{0.1, 1}, std::pair{0.5, 1}, std::pair{0.5, 3}}) {
+            partial_front f = grown_part(pts, share, static_cast<size_t>(stride));
             const point_grid& g = *f.mesh.grid;
             candidate_search search(g, *f.index);
             int found = 0;
@@ -101,28 +105,29 @@ TEST(CandidateSearch, FindsTheNearestFreePointOnTheOuterSide) {
 }
 
 TEST(CandidateSearch, PlansDecideAsTheSearchOrFallShort) {
-    for (const gl_points_& pts : search_sets(4000)) {
-        partial_front f = grown_part(pts, 0.5);
-        const point_grid& g = *f.mesh.grid;
-        candidate_search search(g, *f.index);
-        int decided = 0, edges = 0;
-        for (size_t t = 0; t < f.count; ++t)
-            for (int j = 0; j < 3; ++j, ++edges) {
-                const std::int32_t from = f.mesh.faces[t].corner[j];
-                const std::int32_t to = f.mesh.faces[t].corner[(j + 1) % 3];
-                const std::int32_t alone = search.find(from, to);
-                search.next_edge();
-                edge_plan plan;
-                plan_edge(g, from, to, plan);
-                ASSERT_TRUE(plan.usable);
-                // As the builder goes on: a plan that falls short leaves its
-                // tested points to the search.
-                std::int32_t k = search.from_plan(from, to, plan);
-                decided += k != -2;
-                if (k == -2) k = search.find(from, to);
-                search.next_edge();
-                ASSERT_EQ(k, alone) << "face " << t << " edge " << j;
-            }
-        EXPECT_GT(decided, edges / 2);
-    }
+    for (const gl_points_& pts : search_sets(4000))
+        for (size_t stride : {1, 3}) {
+            partial_front f = grown_part(pts, 0.5, stride);
+            const point_grid& g = *f.mesh.grid;
+            candidate_search search(g, *f.index);
+            int decided = 0, edges = 0;
+            for (size_t t = 0; t < f.count; ++t)
+                for (int j = 0; j < 3; ++j, ++edges) {
+                    const std::int32_t from = f.mesh.faces[t].corner[j];
+                    const std::int32_t to = f.mesh.faces[t].corner[(j + 1) % 3];
+                    const std::int32_t alone = search.find(from, to);
+                    search.next_edge();
+                    edge_plan plan;
+                    plan_edge(g, from, to, plan);
+                    ASSERT_TRUE(plan.usable);
+                    // As the builder goes on: a plan that falls short leaves its
+                    // tested points to the search.
+                    std::int32_t k = search.from_plan(from, to, plan);
+                    decided += k != -2;
+                    if (k == -2) k = search.find(from, to);
+                    search.next_edge();
+                    ASSERT_EQ(k, alone) << "face " << t << " edge " << j;
+                }
+            EXPECT_GT(decided, edges / 2);
+        }
 }

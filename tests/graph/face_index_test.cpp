@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -77,49 +78,69 @@ namespace {
 // Sets whose meshes fill buckets evenly, crowd them, or stretch a fan of long
 // faces over the extent.
 std::vector<gl_points_> index_sets() {
-    gl_points_ crowded = seeded::make_points(seeded::spread::gaussian, 2500, 7);
-    for (auto& p : crowded)
-        p = {p.x * 1e-3f, p.y * 1e-3f, 0};
-    crowded.push_back({3, 3, 0});
-    crowded.push_back({-3, 2, 0});
-    return {seeded::make_points(seeded::spread::uniform, 2500, 1),
-            seeded::make_points(seeded::spread::thin_ring, 2500, 2),
-            seeded::make_points(seeded::spread::far_point, 2500, 3), crowded};
+    std::vector<gl_points_> sets = {seeded::make_points(seeded::spread::uniform, 2500, 1),
+                                    seeded::make_points(seeded::spread::thin_ring, 2500, 2),
+                                    seeded::make_points(seeded::spread::far_point, 2500, 3)};
+    // A tight cluster with a few far points: buckets split deep, and long
+    // faces to the far points pass through many of their children.
+    for (std::int32_t n : {300, 2500}) {
+        gl_points_ crowded = seeded::make_points(seeded::spread::gaussian, n, 7);
+        for (auto& p : crowded)
+            p = {0.3f + p.x * 1e-3f, -0.2f + p.y * 1e-3f, 0};
+        crowded[0] = {3, 3, 0};
+        crowded[1] = {-3, 2, 0};
+        crowded[2] = {0.5f, -2, 0};
+        sets.push_back(crowded);
+    }
+    return sets;
 }
 
 } // namespace
 
 TEST(FaceIndex, CrossingQueryAsCheckingEveryFace) {
-    for (const gl_points_& pts : index_sets()) {
-        const built_mesh m = mesh_of(pts);
-        const auto& xy = m.grid->xy;
-        ASSERT_GT(m.faces.size(), 1000u);
-        face_index index(*m.grid, m.faces, static_cast<std::int32_t>(pts.size()));
-        std::mt19937 rng(31);
-        std::uniform_int_distribution<std::int32_t> any(0,
-                                                        static_cast<std::int32_t>(xy.size()) - 1);
-        int blocked = 0, queries = 0;
-        size_t added = 0;
-        // Queries between additions, so that they meet buckets as they split.
-        for (size_t until : {size_t{1}, size_t{50}, m.faces.size() / 3, m.faces.size()}) {
-            for (; added < until; ++added)
-                index.add(static_cast<std::int32_t>(added));
-            for (int k = 0; k < 300; ++k, ++queries) {
-                const vector_2d &p = xy[any(rng)], &q = xy[any(rng)];
-                // Mostly near candidates, as the search asks.
-                const vector_2d& c = k % 3 ? xy[std::min<std::int32_t>(
-                                                 static_cast<std::int32_t>(xy.size()) - 1,
-                                                 static_cast<std::int32_t>(&p - xy.data()) + k % 7)]
-                                           : xy[any(rng)];
-                const bool expected = literal_free(xy, m.faces, added, p, c) &&
-                                      literal_free(xy, m.faces, added, q, c);
-                blocked += !expected;
-                ASSERT_EQ(index.segments_free(p, q, c), expected) << "query " << queries;
-                if (k % 10 == 0) index.next_edge();
+    for (const gl_points_& pts : index_sets())
+        for (size_t stride : {1, 2, 5}) {
+            built_mesh m = mesh_of(pts);
+            const auto& xy = m.grid->xy;
+            ASSERT_GT(m.faces.size(), 500u);
+            m.faces = thinned(m.faces, m.faces.size(), stride);
+            face_index index(*m.grid, m.faces, static_cast<std::int32_t>(pts.size()));
+            std::int32_t first[3] = {};
+            for (std::int32_t r = 0; r < static_cast<std::int32_t>(xy.size()); ++r)
+                if (m.grid->ids[r] < 3) first[m.grid->ids[r]] = r;
+            std::mt19937 rng(31);
+            std::uniform_int_distribution<std::int32_t> any(
+                0, static_cast<std::int32_t>(xy.size()) - 1);
+            int blocked = 0, queries = 0;
+            size_t added = 0;
+            // Queries between additions, so that they meet buckets as they split.
+            for (size_t until : {size_t{1}, size_t{50}, m.faces.size() / 3, m.faces.size()}) {
+                for (; added < until; ++added)
+                    index.add(static_cast<std::int32_t>(added));
+                for (int k = 0; k < 300; ++k, ++queries) {
+                    // Mostly as the search asks: an edge of a built face and
+                    // a point a few ranks (so a cell or two) from its end, or
+                    // one of the first three points (far off in the crowded
+                    // sets); now and then anything.
+                    const bool local = k % 6 != 0;
+                    const front_triangle& f = m.faces[static_cast<size_t>(any(rng)) % added];
+                    const std::int32_t from = local ? f.corner[k % 3] : any(rng);
+                    const std::int32_t to = local ? f.corner[(k + 1) % 3] : any(rng);
+                    const std::int32_t last = static_cast<std::int32_t>(xy.size()) - 1;
+                    const std::int32_t near = std::clamp(from + (k % 41) - 20, 0, last);
+                    const std::int32_t c_rank = !local       ? any(rng)
+                                                : k % 6 == 3 ? first[k % 4 % 3]
+                                                             : near;
+                    const vector_2d &p = xy[from], &q = xy[to], &c = xy[c_rank];
+                    const bool expected = literal_free(xy, m.faces, added, p, c) &&
+                                          literal_free(xy, m.faces, added, q, c);
+                    blocked += !expected;
+                    ASSERT_EQ(index.segments_free(p, q, c), expected) << "query " << queries;
+                    if (k % 10 == 0) index.next_edge();
+                }
             }
+            EXPECT_GT(blocked, queries / 10);
         }
-        EXPECT_GT(blocked, queries / 10);
-    }
 }
 
 TEST(FaceIndex, BoxesBlockedWholeHoldOnlyBlockedPoints) {

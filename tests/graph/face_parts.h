@@ -30,6 +30,15 @@ inline built_mesh mesh_of(const gl_points_& pts) {
     return m;
 }
 
+// Every stride-th of the first count faces: a front with gaps, where
+// segments cross few faces and each one decides.
+inline front thinned(const front& faces, size_t count, size_t stride) {
+    front out;
+    for (size_t t = 0; t < count; t += stride)
+        out.push_back(faces[t]);
+    return out;
+}
+
 // Whether a -> b properly crosses s -> e: both parameters in (0, 0.99999).
 inline bool literal_crossing(const vector_2d& a, const vector_2d& b, const vector_2d& s,
                              const vector_2d& e) {
