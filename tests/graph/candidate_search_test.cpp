@@ -104,30 +104,39 @@ TEST(CandidateSearch, FindsTheNearestFreePointOnTheOuterSide) {
     }
 }
 
-TEST(CandidateSearch, PlansDecideAsTheSearchOrFallShort) {
-    for (const gl_points_& pts : search_sets(4000))
-        for (size_t stride : {1, 3}) {
-            partial_front f = grown_part(pts, 0.5, stride);
-            const point_grid& g = *f.mesh.grid;
-            candidate_search search(g, *f.index);
-            int decided = 0, edges = 0;
-            for (size_t t = 0; t < f.count; ++t)
-                for (int j = 0; j < 3; ++j, ++edges) {
-                    const std::int32_t from = f.mesh.faces[t].corner[j];
-                    const std::int32_t to = f.mesh.faces[t].corner[(j + 1) % 3];
-                    const std::int32_t alone = search.find(from, to);
-                    search.next_edge();
-                    edge_plan plan;
-                    plan_edge(g, from, to, plan);
-                    ASSERT_TRUE(plan.usable);
-                    // As the builder goes on: a plan that falls short leaves its
-                    // tested points to the search.
-                    std::int32_t k = search.from_plan(from, to, plan);
-                    decided += k != -2;
-                    if (k == -2) k = search.find(from, to);
-                    search.next_edge();
-                    ASSERT_EQ(k, alone) << "face " << t << " edge " << j;
-                }
-            EXPECT_GT(decided, edges / 2);
+// Replays the builder: before each face is indexed, the edge it was built on
+// (from its second or third corner to its first) must find its remaining
+// corner, and a plan of either edge must decide as the search or fall short.
+TEST(CandidateSearch, ReplaysTheBuilderAndPlansAgree) {
+    for (const gl_points_& pts : search_sets(4000)) {
+        const built_mesh m = mesh_of(pts);
+        const point_grid& g = *m.grid;
+        face_index index(g, m.faces, static_cast<std::int32_t>(pts.size()));
+        candidate_search search(g, index);
+        int decided = 0, edges = 0;
+        index.add(0);
+        for (size_t t = 1; t < m.faces.size(); ++t) {
+            const std::int32_t* c = m.faces[t].corner;
+            bool rebuilt = false;
+            for (int j = 1; j <= 2; ++j, ++edges) {
+                const std::int32_t from = c[j], to = c[0];
+                const std::int32_t alone = search.find(from, to);
+                search.next_edge();
+                rebuilt |= alone == c[3 - j];
+                edge_plan plan;
+                plan_edge(g, from, to, plan);
+                ASSERT_TRUE(plan.usable);
+                // As the builder goes on: a plan that falls short leaves its
+                // tested points to the search.
+                std::int32_t k = search.from_plan(from, to, plan);
+                decided += k != -2;
+                if (k == -2) k = search.find(from, to);
+                search.next_edge();
+                ASSERT_EQ(k, alone) << "face " << t << " edge " << j;
+            }
+            ASSERT_TRUE(rebuilt) << "face " << t;
+            index.add(static_cast<std::int32_t>(t));
         }
+        EXPECT_GT(decided, edges / 2);
+    }
 }
