@@ -39,6 +39,8 @@ class candidate_search {
         std::int32_t index;
         bool free;
     };
+    // One edge's search: its best point so far and the round being settled.
+    class edge_search;
 
     const point_grid& grid_;
     face_index& faces_;
