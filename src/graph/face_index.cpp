@@ -53,6 +53,39 @@ void face_index::add_bucket(double x0, double x1, double y0, double y1, std::int
                         64});
 }
 
+// The top buckets a segment passes (with the margin), row band by row band;
+// stops where visit(bucket) returns true.
+template <class Visit>
+bool face_index::along_segment(const vector_2d& s0, const vector_2d& s1, Visit&& visit) const {
+    const double margin = margin_;
+    const double ax = s0.x, ay = s0.y, dx = static_cast<double>(s1.x) - s0.x,
+                 dy = static_cast<double>(s1.y) - s0.y;
+    const std::int32_t row0 =
+        clamped_index(std::min<double>(s0.y, s1.y) - margin - min_y_, bucket_height_, bucket_size_);
+    const std::int32_t row1 =
+        clamped_index(std::max<double>(s0.y, s1.y) + margin - min_y_, bucket_height_, bucket_size_);
+    for (std::int32_t row = row0; row <= row1; ++row) {
+        double lo_x = std::min<double>(s0.x, s1.x), hi_x = std::max<double>(s0.x, s1.x);
+        if (dy != 0 && row1 > row0) {
+            // The part of the segment inside this row's band.
+            const double band0 = min_y_ + row * bucket_height_ - margin;
+            const double band1 = min_y_ + (row + 1) * bucket_height_ + margin;
+            const double f0 = std::clamp((band0 - ay) / dy, 0.0, 1.0);
+            const double f1 = std::clamp((band1 - ay) / dy, 0.0, 1.0);
+            const double xa = ax + f0 * dx, xb = ax + f1 * dx;
+            lo_x = std::max(lo_x, std::min(xa, xb));
+            hi_x = std::min(hi_x, std::max(xa, xb));
+        }
+        const std::int32_t col0 =
+            clamped_index(lo_x - margin - min_x_, bucket_width_, bucket_size_);
+        const std::int32_t col1 =
+            clamped_index(hi_x + margin - min_x_, bucket_width_, bucket_size_);
+        for (std::int32_t col = col0; col <= col1; ++col)
+            if (visit(col * bucket_size_ + row)) return true;
+    }
+    return false;
+}
+
 void face_index::add(std::int32_t t) {
     const front_triangle& tri = front_[t];
     const face_box entry = box_of(t);
@@ -71,34 +104,13 @@ void face_index::add(std::int32_t t) {
     // A crossing lies on an edge, so a large face goes only into the buckets
     // its edges pass through: a long thin face does not fill every bucket
     // under its bounds.
-    const double margin = margin_;
     for (int j = 0; j < 3; ++j) {
         const vector_2d& s0 = xy_[tri.corner[j]];
         const vector_2d& s1 = xy_[tri.corner[j == 2 ? 0 : j + 1]];
-        const double ax = s0.x, ay = s0.y, dx = static_cast<double>(s1.x) - s0.x,
-                     dy = static_cast<double>(s1.y) - s0.y;
-        const std::int32_t row0 = clamped_index(std::min<double>(s0.y, s1.y) - margin - min_y_,
-                                                bucket_height_, bucket_size_);
-        const std::int32_t row1 = clamped_index(std::max<double>(s0.y, s1.y) + margin - min_y_,
-                                                bucket_height_, bucket_size_);
-        for (std::int32_t row = row0; row <= row1; ++row) {
-            double lo_x = std::min<double>(s0.x, s1.x), hi_x = std::max<double>(s0.x, s1.x);
-            if (dy != 0 && row1 > row0) {
-                const double band0 = min_y_ + row * bucket_height_ - margin;
-                const double band1 = min_y_ + (row + 1) * bucket_height_ + margin;
-                const double f0 = std::clamp((band0 - ay) / dy, 0.0, 1.0);
-                const double f1 = std::clamp((band1 - ay) / dy, 0.0, 1.0);
-                const double xa = ax + f0 * dx, xb = ax + f1 * dx;
-                lo_x = std::max(lo_x, std::min(xa, xb));
-                hi_x = std::min(hi_x, std::max(xa, xb));
-            }
-            const std::int32_t col0 =
-                clamped_index(lo_x - margin - min_x_, bucket_width_, bucket_size_);
-            const std::int32_t col1 =
-                clamped_index(hi_x + margin - min_x_, bucket_width_, bucket_size_);
-            for (std::int32_t col = col0; col <= col1; ++col)
-                insert_entry(col * bucket_size_ + row, entry);
-        }
+        along_segment(s0, s1, [&](std::int32_t node) {
+            insert_entry(node, entry);
+            return false;
+        });
     }
 }
 
@@ -210,184 +222,204 @@ void face_index::split_crowded(std::int32_t node) {
         split_crowded(first + k);
 }
 
-bool face_index::segments_free(const vector_2d& p, const vector_2d& q, const vector_2d& c) {
-    // Both segments P-C and Q-C must be free; one pass over the buckets under
-    // the two serves both.
-    const double margin = margin_;
+// One call of segments_free: the segments P-C and Q-C, both tested in one
+// pass over the buckets under them.
+class face_index::crossing_query {
+  public:
+    crossing_query(face_index& index, const vector_2d& p, const vector_2d& q, const vector_2d& c)
+        : ix_(index), c_(c), segs_{make(p), make(q)} {
+        // A triangle sits in several buckets; a small set of the ones already
+        // tested keeps that local (no table per triangle to touch). Its slots
+        // carry the call's number, so it needs no clearing.
+        if (++ix_.seen_generation_ == 0) {
+            std::fill(std::begin(ix_.seen_slots_), std::end(ix_.seen_slots_), 0);
+            ix_.seen_generation_ = 1;
+        }
+        generation_ = static_cast<std::uint64_t>(ix_.seen_generation_) << 32;
+    }
+
+    // Whether a remembered blocker blocks either segment; it moves to the
+    // front.
+    bool blocked_by_blocker();
+    // The leaves under the candidate and under the edge's ends, looked at
+    // first and skipped after: a blocked candidate is most often walled in
+    // right around itself or right at the edge, which ends most blocked
+    // tests at once, however long the segments are.
+    bool blocked_at_ends();
+    bool blocked_in_tree(std::int32_t root);
+    // The top buckets that can hold a crossing: true when a face in one of
+    // them blocks.
+    template <class Visit> bool under_segments(Visit&& visit) const;
+
+  private:
     struct segment {
         const vector_2d* a;
         double dx, dy, x0, x1, y0, y1, tol;
     };
-    auto make = [&](const vector_2d& a) {
-        const double ax = a.x, ay = a.y, cx = c.x, cy = c.y;
+    segment make(const vector_2d& a) const {
+        const double ax = a.x, ay = a.y, cx = c_.x, cy = c_.y, margin = ix_.margin_;
         const double dx = cx - ax, dy = cy - ay;
-        return segment{&a,
-                       dx,
-                       dy,
-                       std::min(ax, cx) - margin,
-                       std::max(ax, cx) + margin,
-                       std::min(ay, cy) - margin,
-                       std::max(ay, cy) + margin,
-                       face_tolerance::side_rounding * (std::fabs(dx) + std::fabs(dy)) *
-                           side_scale_};
-    };
-    const segment segs[2] = {make(p), make(q)};
-    // A triangle sits in several buckets; a small set of the ones already
-    // tested keeps that local (no table per triangle to touch). Its slots
-    // carry the call's number, so it needs no clearing.
-    if (++seen_generation_ == 0) {
-        std::fill(std::begin(seen_slots_), std::end(seen_slots_), 0);
-        seen_generation_ = 1;
+        return {&a,
+                dx,
+                dy,
+                std::min(ax, cx) - margin,
+                std::max(ax, cx) + margin,
+                std::min(ay, cy) - margin,
+                std::max(ay, cy) + margin,
+                face_tolerance::side_rounding * (std::fabs(dx) + std::fabs(dy)) * ix_.side_scale_};
     }
-    const std::uint64_t generation = static_cast<std::uint64_t>(seen_generation_) << 32;
+    bool crosses(std::int32_t t, int which) const {
+        const segment& sg = segs_[which];
+        return segment_crosses_triangle(ix_.xy_.data(), ix_.front_[t].corner, *sg.a, sg.dx, sg.dy,
+                                        sg.tol);
+    }
+    // Whether a segment passes through a bucket (with the margin): the box
+    // alone would take every bucket along a long slanting segment.
+    bool overlaps(const bucket_node& b) const {
+        const double m = ix_.margin_;
+        for (const segment& sg : segs_)
+            if (segment_meets_rect(sg.a->x, sg.a->y, c_.x, c_.y, b.x0 - m, b.x1 + m, b.y0 - m,
+                                   b.y1 + m))
+                return true;
+        return false;
+    }
+    bool tested_first(std::int32_t node) const {
+        return node == first_leaves_[0] || node == first_leaves_[1] || node == first_leaves_[2];
+    }
+    // Whether the triangle was tested in this call already; marks it if not.
+    bool seen(std::int32_t t);
+    bool blocked_in_leaf(const bucket_node& b);
+    bool remember_blocker(std::int32_t t);
+
+    face_index& ix_;
+    const vector_2d& c_;
+    const segment segs_[2];
+    std::uint64_t generation_ = 0;
+    std::int32_t first_leaves_[3] = {-1, -1, -1};
+};
+
+bool face_index::crossing_query::blocked_by_blocker() {
     // Triangles that blocked this edge's earlier candidates block most of
     // the later ones as well: all the points behind a wall at the edge.
-    auto crosses = [&](std::int32_t t, int which) {
-        const segment& sg = segs[which];
-        return segment_crosses_triangle(xy_.data(), front_[t].corner, *sg.a, sg.dx, sg.dy, sg.tol);
-    };
-    for (std::int32_t k = 0; k < blocker_count_; ++k) {
-        const std::int32_t t = blockers_[k];
+    for (std::int32_t k = 0; k < ix_.blocker_count_; ++k) {
+        const std::int32_t t = ix_.blockers_[k];
         if (crosses(t, 0) || crosses(t, 1)) {
-            std::rotate(blockers_, blockers_ + k, blockers_ + k + 1);
-            ++blocked_tests_;
+            std::rotate(ix_.blockers_, ix_.blockers_ + k, ix_.blockers_ + k + 1);
+            ++ix_.blocked_tests_;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool face_index::crossing_query::remember_blocker(std::int32_t t) {
+    ++ix_.blocked_tests_;
+    ix_.blocker_count_ = std::min<std::int32_t>(ix_.blocker_count_ + 1, max_blockers);
+    std::rotate(ix_.blockers_, ix_.blockers_ + ix_.blocker_count_ - 1,
+                ix_.blockers_ + ix_.blocker_count_);
+    ix_.blockers_[0] = t;
+    return true;
+}
+
+bool face_index::crossing_query::seen(std::int32_t t) {
+    const std::uint64_t key = generation_ | static_cast<std::uint32_t>(t);
+    std::uint32_t slot = static_cast<std::uint32_t>(t) * 2654435761u >> 22;
+    for (int probe = 0; probe < 16; ++probe, slot = (slot + 1) & 1023) {
+        if (ix_.seen_slots_[slot] == key) return true;
+        if (ix_.seen_slots_[slot] < generation_) {
+            ix_.seen_slots_[slot] = key;
             return false;
         }
     }
-    auto remember_blocker = [&](std::int32_t t) {
-        ++blocked_tests_;
-        blocker_count_ = std::min<std::int32_t>(blocker_count_ + 1, max_blockers);
-        std::rotate(blockers_, blockers_ + blocker_count_ - 1, blockers_ + blocker_count_);
-        blockers_[0] = t;
-        return true;
-    };
-    // Whether a segment passes through a bucket (with the margin): the box
-    // alone would take every bucket along a long slanting segment.
-    auto overlaps = [&](const bucket_node& b) {
-        const double x0 = b.x0 - margin, x1 = b.x1 + margin, y0 = b.y0 - margin, y1 = b.y1 + margin;
-        for (const segment& sg : segs)
-            if (segment_meets_rect(sg.a->x, sg.a->y, c.x, c.y, x0, x1, y0, y1)) return true;
-        return false;
-    };
-    auto test_leaf = [&](const bucket_node& b) {
-        std::uint64_t limit[2]; // the segments' bounds in the bucket's steps
-        for (int k = 0; k < 2; ++k)
-            limit[k] = pack_steps(
-                steps_above(segs[k].x1, b.x0, b.scale_x), steps_below(segs[k].x0, b.x0, b.scale_x),
-                steps_above(segs[k].y1, b.y0, b.scale_y), steps_below(segs[k].y0, b.y0, b.scale_y));
-        const auto size = static_cast<std::int32_t>(b.faces.size());
-        for (std::int32_t chunk = 0; chunk < size; chunk += 64) {
-            // The boxes are tested without branches; most meet neither segment.
-            std::uint64_t meets[2];
-            meeting(b.bounds.data() + chunk, std::min(64, size - chunk), limit, meets);
-            for (std::uint64_t left = meets[0] | meets[1]; left != 0; left &= left - 1) {
-                const int k = std::countr_zero(left);
-                const std::int32_t t = b.faces[chunk + k];
-                // The box is the same in every bucket, so a triangle seen once
-                // has been tested against both segments already.
-                const std::uint64_t key = generation | static_cast<std::uint32_t>(t);
-                std::uint32_t slot = static_cast<std::uint32_t>(t) * 2654435761u >> 22;
-                bool done = false;
-                for (int probe = 0; probe < 16; ++probe, slot = (slot + 1) & 1023) {
-                    if (seen_slots_[slot] == key) {
-                        done = true;
-                        break;
-                    }
-                    if (seen_slots_[slot] < generation) {
-                        seen_slots_[slot] = key;
-                        break;
-                    }
-                }
-                // A full set only means a triangle may be tested twice.
-                if (done) continue;
-                if (((meets[0] >> k & 1) && crosses(t, 0)) ||
-                    ((meets[1] >> k & 1) && crosses(t, 1)))
-                    return remember_blocker(t);
-            }
-        }
-        return false;
-    };
-    std::vector<std::int32_t>& stack = node_stack_;
-    // The leaves under the candidate and under the edge's ends are looked at
-    // first and skipped after: a blocked candidate is most often walled in
-    // right around itself or right at the edge, which ends most blocked
-    // tests at once, however long the segments are.
-    std::int32_t first_leaves[3] = {-1, -1, -1};
-    auto tested_first = [&](std::int32_t index) {
-        return index == first_leaves[0] || index == first_leaves[1] || index == first_leaves[2];
-    };
-    auto test_node = [&](std::int32_t root) {
-        if (buckets_[root].first_child < 0) return !tested_first(root) && test_leaf(buckets_[root]);
-        stack.assign(1, root);
-        while (!stack.empty()) {
-            const std::int32_t index = stack.back();
-            const bucket_node& b = buckets_[index];
-            stack.pop_back();
-            if (b.first_child < 0) {
-                if (!tested_first(index) && test_leaf(b)) return true;
-                continue;
-            }
-            if (!b.faces.empty() && test_leaf(b)) return true; // the bucket's own large faces
-            for (std::int32_t k = 15; k >= 0; --k)
-                if (overlaps(buckets_[b.first_child + k])) stack.push_back(b.first_child + k);
-        }
-        return false;
-    };
-    auto test_bucket = [&](std::int32_t col, std::int32_t row) {
-        return test_node(col * bucket_size_ + row);
-    };
-    {
-        // Behind a wall, a blocker at the edge is worth more than one at the
-        // candidate: it blocks the next candidates too.
-        const bool walled = walled_in();
-        const vector_2d* ends[3] = {walled ? &p : &c, &q, walled ? &c : &p};
-        for (int k = 0; k < 3; ++k) {
-            const std::int32_t node = leaf_under(*ends[k]);
-            if (tested_first(node)) continue;
-            if (test_leaf(buckets_[node])) return false;
-            first_leaves[k] = node;
+    return false; // a full set only means a triangle may be tested twice
+}
+
+bool face_index::crossing_query::blocked_in_leaf(const bucket_node& b) {
+    std::uint64_t limit[2]; // the segments' bounds in the bucket's steps
+    for (int k = 0; k < 2; ++k)
+        limit[k] = pack_steps(
+            steps_above(segs_[k].x1, b.x0, b.scale_x), steps_below(segs_[k].x0, b.x0, b.scale_x),
+            steps_above(segs_[k].y1, b.y0, b.scale_y), steps_below(segs_[k].y0, b.y0, b.scale_y));
+    const auto size = static_cast<std::int32_t>(b.faces.size());
+    for (std::int32_t chunk = 0; chunk < size; chunk += 64) {
+        // The boxes are tested without branches; most meet neither segment.
+        std::uint64_t meets[2];
+        meeting(b.bounds.data() + chunk, std::min(64, size - chunk), limit, meets);
+        for (std::uint64_t left = meets[0] | meets[1]; left != 0; left &= left - 1) {
+            const int k = std::countr_zero(left);
+            const std::int32_t t = b.faces[chunk + k];
+            // The box is the same in every bucket, so a triangle seen once
+            // has been tested against both segments already.
+            if (seen(t)) continue;
+            if (((meets[0] >> k & 1) && crosses(t, 0)) || ((meets[1] >> k & 1) && crosses(t, 1)))
+                return remember_blocker(t);
         }
     }
+    return false;
+}
+
+bool face_index::crossing_query::blocked_at_ends() {
+    // Behind a wall, a blocker at the edge is worth more than one at the
+    // candidate: it blocks the next candidates too.
+    const bool walled = ix_.walled_in();
+    const vector_2d* ends[3] = {walled ? segs_[0].a : &c_, segs_[1].a, walled ? &c_ : segs_[0].a};
+    for (int k = 0; k < 3; ++k) {
+        const std::int32_t node = ix_.leaf_under(*ends[k]);
+        if (tested_first(node)) continue;
+        if (blocked_in_leaf(ix_.buckets_[node])) return true;
+        first_leaves_[k] = node;
+    }
+    return false;
+}
+
+bool face_index::crossing_query::blocked_in_tree(std::int32_t root) {
+    const auto& buckets = ix_.buckets_;
+    if (buckets[root].first_child < 0) return !tested_first(root) && blocked_in_leaf(buckets[root]);
+    std::vector<std::int32_t>& stack = ix_.node_stack_;
+    stack.assign(1, root);
+    while (!stack.empty()) {
+        const std::int32_t index = stack.back();
+        const bucket_node& b = buckets[index];
+        stack.pop_back();
+        if (b.first_child < 0) {
+            if (!tested_first(index) && blocked_in_leaf(b)) return true;
+            continue;
+        }
+        if (!b.faces.empty() && blocked_in_leaf(b)) return true; // the bucket's own large faces
+        for (std::int32_t k = 15; k >= 0; --k)
+            if (overlaps(buckets[b.first_child + k])) stack.push_back(b.first_child + k);
+    }
+    return false;
+}
+
+template <class Visit> bool face_index::crossing_query::under_segments(Visit&& visit) const {
     // A crossing point lies on a segment and in the triangle's bounds, so
     // only buckets under the segments (with a margin for rounding) matter.
-    const std::int32_t all_col0 =
-        clamped_index(std::min(segs[0].x0, segs[1].x0) - min_x_, bucket_width_, bucket_size_);
-    const std::int32_t all_col1 =
-        clamped_index(std::max(segs[0].x1, segs[1].x1) - min_x_, bucket_width_, bucket_size_);
-    const std::int32_t all_row0 =
-        clamped_index(std::min(segs[0].y0, segs[1].y0) - min_y_, bucket_height_, bucket_size_);
-    const std::int32_t all_row1 =
-        clamped_index(std::max(segs[0].y1, segs[1].y1) - min_y_, bucket_height_, bucket_size_);
-    if ((all_col1 - all_col0 + 1) * (all_row1 - all_row0 + 1) <= 9) {
+    const face_index& ix = ix_;
+    const std::int32_t col0 = clamped_index(std::min(segs_[0].x0, segs_[1].x0) - ix.min_x_,
+                                            ix.bucket_width_, ix.bucket_size_);
+    const std::int32_t col1 = clamped_index(std::max(segs_[0].x1, segs_[1].x1) - ix.min_x_,
+                                            ix.bucket_width_, ix.bucket_size_);
+    const std::int32_t row0 = clamped_index(std::min(segs_[0].y0, segs_[1].y0) - ix.min_y_,
+                                            ix.bucket_height_, ix.bucket_size_);
+    const std::int32_t row1 = clamped_index(std::max(segs_[0].y1, segs_[1].y1) - ix.min_y_,
+                                            ix.bucket_height_, ix.bucket_size_);
+    if ((col1 - col0 + 1) * (row1 - row0 + 1) <= 9) {
         // Short segments: the few buckets under both are cheaper than bands.
-        for (std::int32_t col = all_col0; col <= all_col1; ++col)
-            for (std::int32_t row = all_row0; row <= all_row1; ++row)
-                if (test_bucket(col, row)) return false;
-        return true;
+        for (std::int32_t col = col0; col <= col1; ++col)
+            for (std::int32_t row = row0; row <= row1; ++row)
+                if (visit(col * ix.bucket_size_ + row)) return true;
+        return false;
     }
-    for (const segment& sg : segs) {
-        const double ax = sg.a->x, ay = sg.a->y;
-        const std::int32_t row0 = clamped_index(sg.y0 - min_y_, bucket_height_, bucket_size_);
-        const std::int32_t row1 = clamped_index(sg.y1 - min_y_, bucket_height_, bucket_size_);
-        for (std::int32_t row = row0; row <= row1; ++row) {
-            double lo_x = sg.x0, hi_x = sg.x1;
-            if (sg.dy != 0 && row1 > row0) {
-                // The part of the segment inside this row's band.
-                const double band0 = min_y_ + row * bucket_height_ - margin;
-                const double band1 = min_y_ + (row + 1) * bucket_height_ + margin;
-                const double s0 = std::clamp((band0 - ay) / sg.dy, 0.0, 1.0);
-                const double s1 = std::clamp((band1 - ay) / sg.dy, 0.0, 1.0);
-                const double xa = ax + s0 * sg.dx, xb = ax + s1 * sg.dx;
-                lo_x = std::max(lo_x, std::min(xa, xb) - margin);
-                hi_x = std::min(hi_x, std::max(xa, xb) + margin);
-            }
-            const std::int32_t col0 = clamped_index(lo_x - min_x_, bucket_width_, bucket_size_);
-            const std::int32_t col1 = clamped_index(hi_x - min_x_, bucket_width_, bucket_size_);
-            for (std::int32_t col = col0; col <= col1; ++col)
-                if (test_bucket(col, row)) return false;
-        }
-    }
-    return true;
+    for (const segment& sg : segs_)
+        if (ix.along_segment(*sg.a, c_, visit)) return true;
+    return false;
+}
+
+bool face_index::segments_free(const vector_2d& p, const vector_2d& q, const vector_2d& c) {
+    crossing_query query(*this, p, q, c);
+    if (query.blocked_by_blocker() || query.blocked_at_ends()) return false;
+    return !query.under_segments([&](std::int32_t node) { return query.blocked_in_tree(node); });
 }
 
 std::int32_t face_index::leaf_under(const vector_2d& v) const {

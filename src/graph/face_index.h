@@ -1,7 +1,5 @@
-// The built faces in a tree of buckets over the extent, for the crossing
-// test: whether the segments from a candidate to an edge's ends are free of
-// built edges. It also remembers the faces that blocked the edge being
-// searched, which block most of its later candidates too.
+// The built faces in a tree of buckets, for the crossing test of a candidate,
+// and the faces that blocked the edge being searched.
 #pragma once
 
 #include "declaration.h"
@@ -21,7 +19,8 @@ class face_index {
 
     // Indexes face t of the front.
     void add(std::int32_t t);
-    // Whether P-C and Q-C properly cross no built edge.
+    // Whether P-C and Q-C properly cross no built edge. Faces that block a
+    // candidate are remembered: they block most of the edge's later ones.
     bool segments_free(const vector_2d& p, const vector_2d& q, const vector_2d& c);
     // Whether a remembered blocker blocks every point within the bounds.
     bool box_blocked(const float* bounds, const vector_2d& p, const vector_2d& q) const;
@@ -55,7 +54,11 @@ class face_index {
     static constexpr std::int32_t max_blockers = 8;
     static constexpr std::int32_t walled_in_after = 32;
 
+    class crossing_query;
+
     face_box box_of(std::int32_t t) const;
+    template <class Visit>
+    bool along_segment(const vector_2d& s0, const vector_2d& s1, Visit&& visit) const;
     void add_bucket(double x0, double x1, double y0, double y1, std::int32_t depth);
     void insert_entry(std::int32_t node, const face_box& box);
     void append_entry(std::int32_t node, const face_box& box);
