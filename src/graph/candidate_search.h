@@ -1,6 +1,5 @@
-// The builder's search for an edge's third point: the nearest point on the
-// edge's outer side, over the grid's rings, that the face index finds free;
-// or the same decision taken on the rounds the helper planned.
+// The builder's search for an edge's third point: the nearest free point on
+// its outer side, found over the grid's rings or taken from a helper's plan.
 #pragma once
 
 #include "edge_plan.h"

@@ -1,6 +1,5 @@
-// An edge's candidates as the planning helper finds them ahead of the
-// builder, round by round without the crossing test: the nearest few of each
-// round in the order the builder's search tests them.
+// An edge's candidates as the helper plans them ahead of the builder: the
+// nearest few of each round, in the order the builder's search tests them.
 #pragma once
 
 #include "point_grid.h"

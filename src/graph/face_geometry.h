@@ -1,6 +1,5 @@
-// The plane tests the face builder's parts share: the side of a point, a
-// segment against a built triangle and against a rectangle, and the clamped
-// cell of a coordinate. Inline, as they run in the innermost loops.
+// Plane tests the face builder's units share (side of a point, segment against
+// triangle and rectangle, clamped cell index); inline for the inner loops.
 #pragma once
 
 #include "declaration.h"

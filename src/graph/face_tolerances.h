@@ -1,10 +1,12 @@
-// Every margin and bound of the face builder's arithmetic, in one place. Each
-// margin is wider than the rounding of what it guards (2^-53 is a double's
-// unit roundoff; inputs are floats, whose differences a double holds nearly
-// exactly), so that a filter it widens never drops what the exact test keeps.
+// Every margin and bound of the face builder's arithmetic, each with the
+// rounding it covers (2^-53 is a double's unit roundoff).
 #pragma once
 
 namespace tessaline::face_tolerance {
+
+// Each margin is wider than the rounding of what it guards (inputs are floats,
+// whose differences a double holds nearly exactly), so that a filter it widens
+// never drops what the exact test keeps.
 
 // Two bounds are definitions, not margins, and must equal the literal
 // builder's. First: a segment crosses a built edge when both crossing

@@ -1,6 +1,5 @@
-// A second thread that plans the single edges of the triangles the builder
-// has queued, a bounded window ahead of the triangle it is building on, so
-// that the builder only runs the crossing tests on them.
+// A second thread that plans the single edges of queued triangles a bounded
+// window ahead of the builder, which then only runs the crossing tests.
 #pragma once
 
 #include "edge_plan.h"

@@ -1,7 +1,5 @@
-// The points by rank in the search's cell order: the cell grid with each
-// cell's bounds, a tree over each crowded cell's points, and the convex hull,
-// which bounds where an edge's candidates can lie. Read-only once built, so
-// that the builder and the planning helper share it.
+// The points by rank in the search's cell order, with cell bounds, trees over
+// crowded cells and the convex hull; read-only once built, shared by threads.
 #pragma once
 
 #include "declaration.h"

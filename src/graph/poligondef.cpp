@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 namespace tessaline {
@@ -132,6 +133,10 @@ void poligondef::close_shared_edges(std::int32_t i) {
             t.open &= static_cast<std::uint8_t>(~(1u << j));
 }
 
+// The units: the point grid with its cell trees and hull, the edge counts,
+// the index of built faces for the crossing test, the candidate search and,
+// on a second core, the helper that plans the search's rounds ahead. The
+// result is the same as scanning every built triangle for every candidate.
 void poligondef::grow() {
     grid = std::make_unique<faces::point_grid>(point_count, points, max_x, min_x, max_y, min_y);
     edges = std::make_unique<faces::edge_counts>(point_count);

@@ -1,14 +1,5 @@
-// Builds the faces over the points' x-y projection: a greedy advancing front
-// that starts with a triangle near the centre and gives every open edge the
-// nearest point it can reach without crossing a built edge.
-//
-// It composes the parts that keep every query local, so that the cost stays
-// near linear while the result is the same as scanning every built triangle
-// for every candidate: the point grid with its cell trees and hull
-// (point_grid.h), the index of built faces for the crossing test
-// (face_index.h), the edge counts (edge_counts.h), the candidate search
-// (candidate_search.h) and, on a second core, the helper that plans the
-// search's rounds ahead (plan_helper.h).
+// Builds the faces over the points' x-y projection by a greedy advancing front,
+// composed of the units that keep each query local (see grow()).
 #pragma once
 
 #include "declaration.h"
@@ -27,6 +18,9 @@ class candidate_search;
 class plan_helper;
 } // namespace faces
 
+// Starts with a triangle near the centre, then gives every open edge, in the
+// order the edges were made, the nearest point it can reach without crossing
+// a built edge.
 class poligondef {
   public:
     poligondef(std::int32_t point_count, const gl_points_& points, float max_x, float min_x,

@@ -1,7 +1,5 @@
-// The rounds of an edge's search, shared by the builder's search and the
-// helper's planning so that both see the same cells in the same order: the
-// cell of the edge's midpoint, then ring after ring around it, narrowed from
-// the third round on to the cells that can hold a candidate at all.
+// The rounds of an edge's search, one walk for the builder's search and the
+// helper's plans, so that both see the same cells in the same order.
 #pragma once
 
 #include "cells.h"
@@ -18,6 +16,8 @@ enum class walk_end {
     out_of_rounds // max_rounds were searched
 };
 
+// The cell of the edge's midpoint first, then ring after ring around it,
+// narrowed from the third round on to the cells that can hold a candidate.
 // scan_cell(col, row) and skip_run(col0, col1, row0, row1) as for
 // point_grid::scan_next_ring; end_round(round, clearance) closes a round and
 // returns its reach: the distance of the point it settled on (or expects to),

@@ -1,4 +1,4 @@
-// What the face parts' tests share: a built mesh in the ranks of its point
+// What the face unit tests share: a built mesh in the ranks of its point
 // grid, and the crossing test written out as the literal builder has it.
 #pragma once
 

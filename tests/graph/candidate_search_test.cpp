@@ -1,7 +1,7 @@
 // The candidate search against a scan of every point with the crossing test
 // written out, and the helper's plans against the search: a plan either
 // decides as the search does or says it falls short.
-#include "face_parts.h"
+#include "built_mesh.h"
 #include "graph/candidate_search.h"
 #include "graph/edge_plan.h"
 #include "graph/face_geometry.h"

@@ -2,7 +2,7 @@
 // built triangle: the crossing of a segment and a triangle, of a segment and
 // a rectangle, the index's crossing query while it fills and splits, and the
 // boxes it reports blocked whole.
-#include "face_parts.h"
+#include "built_mesh.h"
 #include "graph/face_geometry.h"
 #include "graph/face_index.h"
 
