@@ -8,7 +8,7 @@ namespace tessaline::face_tolerance {
 // whose differences a double holds nearly exactly), so that a filter it widens
 // never drops what the exact test keeps.
 
-// Two bounds are definitions, not margins, and must equal the literal
+// Three bounds are definitions, not margins, and must equal the literal
 // builder's. First: a segment crosses a built edge when both crossing
 // parameters lie in (0, crossing_t_max); the crossing test and the
 // blocked-box test must agree with it.
@@ -18,6 +18,10 @@ inline constexpr double crossing_t_max = 0.99999;
 // cosine between the directions to the second and third points (a float,
 // compared in double).
 inline constexpr double seed_collinear_cosine = 0.99999;
+
+// Third: a search starts with a best distance this far past the extent's
+// diagonal, which no candidate reaches.
+inline constexpr double beyond_diagonal = 1000;
 
 // Side of a point against a segment, d x w in double: under 3 * 2^-53 (about
 // 3.3e-16) of |d|_1 * |w|_1, and |w|_1 is at most the extent's span. Taken as

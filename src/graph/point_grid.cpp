@@ -2,6 +2,7 @@
 
 #include "cells.h"
 #include "face_geometry.h"
+#include "face_tolerances.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,7 +15,7 @@ point_grid::point_grid(std::int32_t point_count, const gl_points_& points, float
     : max_x(max_x_), min_x(min_x_), max_y(max_y_), min_y(min_y_) {
     const double w = static_cast<double>(max_x) - min_x, h = static_cast<double>(max_y) - min_y;
     span = w + h;
-    far_distance = std::sqrt(w * w + h * h) + 1000;
+    far_distance = std::sqrt(w * w + h * h) + face_tolerance::beyond_diagonal;
     build_cells(points);
     build_cell_trees();
     build_hull(point_count);

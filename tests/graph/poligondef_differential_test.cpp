@@ -360,6 +360,7 @@ TEST_P(FacesMatchReference, HelperOnLargeSets) {
     for (int n : {5000, 30000}) {
         const auto pts = make(GetParam(), n, rng);
         const triangles alone = build_fast(pts, no_helper);
+        EXPECT_FALSE(alone.empty()) << name_of(s) << " n=" << n;
         for (int run = 0; run < 2; ++run) {
             expect_equal(build_fast(pts, 0), alone,
                          name_of(s) + " n=" + std::to_string(n) + " run " + std::to_string(run));
