@@ -1,9 +1,14 @@
-// Face building at scale: uniform random points and a jittered lattice.
+// Face building at scale: uniform random points and a jittered lattice; and
+// a million points of each seeded set, whose faces must keep their hash.
 #include "graph/datafield.h"
+#include "graph/seeded_point_sets.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -73,6 +78,42 @@ BENCHMARK_CAPTURE(faces, cluster, cluster_with_outliers)
     ->Arg(1'000'000)
     ->Unit(benchmark::kMillisecond)
     ->Apply(best_of_three);
+
+// The faces of a million seeded points, as recorded when the builder matched
+// the reference; a run that gives others fails.
+void hashed(benchmark::State& state, tessaline::seeded::spread shape, std::uint64_t recorded) {
+    const auto points = tessaline::seeded::make_points(shape, 1'000'000, 20261210);
+    std::uint64_t hash = 0;
+    for (auto _ : state) {
+        const tessaline::triangles faces = tessaline::seeded::build_faces(points);
+        hash = tessaline::seeded::face_hash(faces);
+        state.counters["faces"] = static_cast<double>(faces.size());
+    }
+    char label[64];
+    std::snprintf(label, sizeof label, "hash=0x%016" PRIx64, hash);
+    if (hash != recorded) {
+        std::snprintf(label + std::strlen(label), sizeof label - std::strlen(label),
+                      " recorded 0x%016" PRIx64, recorded);
+        state.SkipWithError(label);
+        return;
+    }
+    state.SetLabel(label);
+}
+BENCHMARK_CAPTURE(hashed, uniform, tessaline::seeded::spread::uniform, 0xf9aaeb0446abaf3e)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(hashed, gaussian, tessaline::seeded::spread::gaussian, 0x6bc4dd734772fbf3)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(hashed, clustered, tessaline::seeded::spread::clustered, 0x04327605bf8fe109)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(hashed, thin_ring, tessaline::seeded::spread::thin_ring, 0xab82aaf370c242bc)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(hashed, far_point, tessaline::seeded::spread::far_point, 0x85aab144139bff9e)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 } // namespace
 

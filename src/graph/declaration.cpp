@@ -1,5 +1,7 @@
 #include "declaration.h"
 
+#include "face_tolerances.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -129,7 +131,7 @@ float dot_2d(vector_2d a, vector_2d b) {
 bool collinear_xy(const gl_point& a, const gl_point& b, const gl_point& c) {
     vector_2d u = normalize_2d({static_cast<float>(b.x - a.x), static_cast<float>(b.y - a.y)});
     vector_2d w = normalize_2d({static_cast<float>(c.x - a.x), static_cast<float>(c.y - a.y)});
-    return std::fabs(dot_2d(u, w)) >= 0.99999;
+    return std::fabs(dot_2d(u, w)) >= face_tolerance::seed_collinear_cosine;
 }
 
 bool same_xy(const gl_point& a, const gl_point& b) {

@@ -1,0 +1,135 @@
+// The points by rank in the search's cell order, with cell bounds, trees over
+// crowded cells and the convex hull; read-only once built, shared by threads.
+#pragma once
+
+#include "declaration.h"
+#include "edge_frame.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace tessaline::faces {
+
+// A node of a crowded cell's point tree: bounds, its ranks in node_ranks,
+// and its children (consecutive in nodes) unless it is a leaf.
+struct point_node {
+    float bounds[4]; // min x, max x, min y, max y
+    std::int32_t begin, end;
+    std::int32_t first_child, child_count;
+    bool same_xy; // every point at one place
+};
+
+// Columns c0..c1 and rows r0..r1 of cells; empty when c0 > c1.
+struct cell_range {
+    std::int32_t c0, c1, r0, r1;
+};
+
+class point_grid {
+  public:
+    // The grid is laid out exactly as the cell grid of the literal search
+    // (same side, cell size and refinement), so that rings, clearances and
+    // the order ids come in are the same.
+    point_grid(std::int32_t point_count, const gl_points_& points, float max_x, float min_x,
+               float max_y, float min_y);
+
+    // Cells with more points than this are searched through a point tree.
+    static constexpr std::int32_t crowded_cell = 64;
+
+    float max_x, min_x, max_y, min_y;
+    double span;         // width + height of the extent
+    double far_distance; // farther than any two points
+    std::int32_t grid_size = 1;
+    float cell_width = 0, cell_height = 0;
+    std::vector<std::int32_t> cell_start; // ranks of cell col * n + row: cell_start[c] ..
+    std::vector<std::int32_t> ids;        // point id by rank; ids of a cell increase
+    std::vector<vector_2d> xy;            // x and y by rank
+    std::vector<float> cell_bounds;       // min x, max x, min y, max y, at each cell's first rank
+    std::vector<std::int32_t> cell_tree;  // a crowded cell's root node, at the cell's first rank
+    std::vector<point_node> nodes;
+    std::vector<std::int32_t> node_ranks;
+    std::vector<vector_2d> hull; // counter-clockwise
+
+    std::int32_t cell_points(std::int32_t cell) const {
+        return cell_start[cell + 1] - cell_start[cell];
+    }
+    const float* bounds_of_cell(std::int32_t cell) const {
+        return &cell_bounds[static_cast<size_t>(cell_start[cell]) * 4];
+    }
+    edge_frame frame(std::int32_t from, std::int32_t to) const {
+        return frame_of(xy[from], xy[to], span);
+    }
+    // The cells that can hold a candidate of the edge: those under the piece
+    // of the hull on its outer side, one cell wider on each side.
+    cell_range outside_region(const edge_frame& edge) const;
+    // Lower bound for the distance from (x, y) to any point outside the cells.
+    double clearance(double x, double y, const cell_range& area) const;
+
+    // The next ring around the area in the order the literal search adds it,
+    // limited to the cells in reach that can hold a candidate; then the area
+    // grows by the ring. scan_cell(col, row) visits a cell; skip_run(col0,
+    // col1, row0, row1) may pass over a run of cells whole. Runs of empty
+    // cells are passed over anyway, which matters where a few far points
+    // leave the grid nearly empty.
+    template <class ScanCell, class SkipRun>
+    void scan_next_ring(cell_range& area, const cell_range& reach, ScanCell& scan_cell,
+                        SkipRun& skip_run) const;
+
+  private:
+    static constexpr std::int32_t row_block = 32;
+    static constexpr size_t hull_run = 32;
+    void build_cells(const gl_points_& points);
+    void build_cell_trees();
+    std::int32_t build_point_node(std::int32_t begin, std::int32_t end, int depth);
+    void build_hull(std::int32_t point_count);
+
+    std::int32_t row_block_count = 1;
+    std::vector<std::int32_t> row_blocks; // per row and run of row_block columns: non-empty cells
+    std::vector<std::array<float, 4>> hull_runs; // bounds of each run of hull corners
+};
+
+template <class ScanCell, class SkipRun>
+void point_grid::scan_next_ring(cell_range& area, const cell_range& reach, ScanCell& scan_cell,
+                                SkipRun& skip_run) const {
+    const std::int32_t n = grid_size;
+    std::int32_t &c0 = area.c0, &c1 = area.c1, &r0 = area.r0, &r1 = area.r1;
+    const std::int32_t rc0 = reach.c0, rc1 = reach.c1, rr0 = reach.r0, rr1 = reach.r1;
+    const std::int32_t col_lo = std::max({c0 - 1, 0, rc0}), col_hi = std::min({c1 + 1, n - 1, rc1});
+    auto scan_row = [&](std::int32_t row) {
+        for (std::int32_t col = col_lo; col <= col_hi;) {
+            const std::int32_t block_end = std::min(col_hi, (col / row_block + 1) * row_block - 1);
+            if (row_blocks[static_cast<size_t>(row) * row_block_count + col / row_block] == 0 ||
+                skip_run(col, block_end, row, row)) {
+                col = block_end + 1;
+                continue;
+            }
+            for (; col <= block_end; ++col)
+                scan_cell(col, row);
+        }
+    };
+    auto scan_column = [&](std::int32_t col, std::int32_t row_lo, std::int32_t row_hi) {
+        if (row_lo > row_hi || cell_start[col * n + row_hi + 1] == cell_start[col * n + row_lo])
+            return;
+        for (std::int32_t row = row_lo; row <= row_hi;) {
+            const std::int32_t run_end = std::min(row_hi, row + row_block - 1);
+            if (skip_run(col, col, row, run_end)) {
+                row = run_end + 1;
+                continue;
+            }
+            for (; row <= run_end; ++row)
+                scan_cell(col, row);
+        }
+    };
+    if (r0 - 1 >= std::max(0, rr0)) scan_row(r0 - 1);
+    if (r1 + 1 <= std::min(n - 1, rr1)) scan_row(r1 + 1);
+    const std::int32_t row_lo = std::max(r0, rr0), row_hi = std::min(r1, rr1);
+    if (c0 - 1 >= std::max(0, rc0)) scan_column(c0 - 1, row_lo, row_hi);
+    if (c1 + 1 <= std::min(n - 1, rc1)) scan_column(c1 + 1, row_lo, row_hi);
+    c0 = std::max(c0 - 1, 0);
+    r0 = std::max(r0 - 1, 0);
+    c1 = std::min(c1 + 1, n - 1);
+    r1 = std::min(r1 + 1, n - 1);
+}
+
+} // namespace tessaline::faces
