@@ -148,6 +148,39 @@ TEST(Cli, BadInputGivesAMessageAndFailure) {
     EXPECT_TRUE(contains(r.err, "\"point_size\"")) << r.err;
 }
 
+TEST(Cli, ConvertFitsTheGraphToItsData) {
+    // Data far from zero, from a table and from a workbook: the file keeps
+    // the fit scaling, and the faces are those of the same points at zero.
+    temp_folder folder;
+    std::string far = "x,y,z\n", near = far;
+    for (int i = 0; i < 6; ++i)
+        for (int j = 0; j < 6; ++j) {
+            const std::string z = std::to_string((i * j) % 4);
+            far += std::to_string(1000 + i) + "," + std::to_string(300 + j * 2) + "," + z + "\n";
+            near += std::to_string(i) + "," + std::to_string(j * 2) + "," + z + "\n";
+        }
+    write_text(folder / "far.csv", far);
+    write_text(folder / "near.csv", near);
+    for (const char* name : {"far", "near"}) {
+        const run_result r =
+            run_cli(folder, {"convert", (folder / (std::string(name) + ".csv")).string(), "--fit",
+                             "-o", (folder / (std::string(name) + ".xyz")).string()});
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+    const graph_read far_read = read_graph_file(folder / "far.xyz");
+    const graph_read near_read = read_graph_file(folder / "near.xyz");
+    ASSERT_TRUE(far_read.graph_loaded && near_read.graph_loaded);
+    EXPECT_EQ(far_read.document.scaling, axis_scaling::fit);
+    EXPECT_FALSE(far_read.document.faces.empty());
+    EXPECT_EQ(far_read.document.faces, near_read.document.faces);
+
+    const run_result r = run_cli(folder, {"convert", TESSALINE_TEST_DATA "/workbooks/mixed.xlsx",
+                                          "--fit", "--sheet", "2", "--x", "AA", "--y", "AB", "--z",
+                                          "AC", "-o", (folder / "wide.xyz").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read_graph_file(folder / "wide.xyz").document.scaling, axis_scaling::fit);
+}
+
 TEST(Cli, WorkbooksListAndConvert) {
     temp_folder folder;
     const std::string book = TESSALINE_TEST_DATA "/workbooks/mixed.xlsx";
