@@ -27,6 +27,7 @@ const std::vector<GLuint>& graph_arrays::edge_indices(const Datafield& field) {
         edges_.insert(edges_.end(), {a, b, b, c, c, a});
     }
     edges_source_ = now;
+    ++edges_generation_;
     return edges_;
 }
 
@@ -47,6 +48,7 @@ const std::vector<face_vertex>& graph_arrays::face_vertices(const Datafield& fie
         }
     }
     faces_source_ = now;
+    ++faces_generation_;
     return faces_;
 }
 

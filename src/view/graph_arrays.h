@@ -35,6 +35,10 @@ class graph_arrays {
                                                           std::int32_t stride);
     // id_to_color of every point id, in id order.
     const std::vector<rgb_triple>& id_colors(std::size_t point_count);
+    // Counts the rebuilds of edge_indices and face_vertices, for buffers
+    // that hold copies of them.
+    std::uint64_t edges_generation() const { return edges_generation_; }
+    std::uint64_t faces_generation() const { return faces_generation_; }
 
   private:
     // What an array was built from; the revision alone misses fields
@@ -50,6 +54,8 @@ class graph_arrays {
 
     std::vector<GLuint> edges_;
     source edges_source_;
+    std::uint64_t edges_generation_ = 0;
+    std::uint64_t faces_generation_ = 0;
     std::vector<face_vertex> faces_;
     source faces_source_;
     std::vector<rgb_triple> id_colors_;

@@ -8,6 +8,7 @@ namespace tessaline {
 
 space::space(Datafield& field, const float& alpha, const float& betta)
     : datafield(field), view_alpha(alpha), view_betta(betta) {
+    buffers_available_ = buffer_objects_available();
     reset_settings();
     build_fonts();
     mode_points = true;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "display_lists.h"
+#include "gl_buffers.h"
 #include "graph_arrays.h"
 #include "label_face.h"
 
@@ -100,6 +101,8 @@ class space {
     char decimal_separator = '.';
     // Off: every vertex is sent on its own each frame, for comparison.
     bool use_vertex_arrays = true;
+    // Off: the arrays are sent from client memory each frame, as on GL 1.1.
+    bool use_buffer_objects = true;
     // Above 1 while the camera moves: only every drag_stride-th face and
     // point is drawn, without smoothing, so that the frames keep up.
     std::int32_t drag_stride = 1;
@@ -126,6 +129,11 @@ class space {
     void draw_point_range(std::int32_t from, std::int32_t to);
 
     graph_arrays arrays_;
+    // Whether the context has buffer objects, and those of the graph.
+    bool buffers_available_ = false;
+    bool buffered() const;
+    void point_vertex_pointer();
+    gl_buffer point_buffer_, edge_buffer_, face_buffer_, color_buffer_;
 };
 
 } // namespace tessaline

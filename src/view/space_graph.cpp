@@ -1,5 +1,8 @@
 // The graph layers, the id picture and the point markers with their labels.
+#define GL_GLEXT_PROTOTYPES
 #include "space.h"
+
+#include <GL/glext.h>
 
 #include "number_format.h"
 
@@ -51,13 +54,31 @@ void space::draw_point_range(std::int32_t from, std::int32_t to) {
     glEnd();
 }
 
+bool space::buffered() const {
+    return use_vertex_arrays && use_buffer_objects && buffers_available_ && drag_stride <= 1;
+}
+
+// The points as the vertex array: from their buffer object where there is
+// one, else from client memory. Leaves no buffer bound.
+void space::point_vertex_pointer() {
+    if (buffered()) {
+        const auto& p = datafield.gl_points;
+        point_buffer_.bind(GL_ARRAY_BUFFER, p.data(), p.size() * sizeof(gl_point),
+                           datafield.revision);
+        glVertexPointer(3, GL_FLOAT, sizeof(gl_point), nullptr);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        return;
+    }
+    glVertexPointer(3, GL_FLOAT, sizeof(gl_point), datafield.gl_points.data());
+}
+
 void space::draw_points() {
     const std::int32_t count = point_count();
     glPointSize(static_cast<GLfloat>(point_size));
     glColor3ub(0, 0, 0);
     if (use_vertex_arrays) {
         glEnableClientState(GL_VERTEX_ARRAY);
-        glVertexPointer(3, GL_FLOAT, sizeof(gl_point), datafield.gl_points.data());
+        point_vertex_pointer();
     }
     if (use_vertex_arrays && drag_stride > 1 && datafield.shown.empty()) {
         // Every drag_stride-th point, straight from the array.
@@ -87,8 +108,16 @@ void space::draw_lines() {
         const std::vector<GLuint>& edges = arrays_.reduced_edge_indices(datafield, drag_stride);
         if (edges.empty()) return;
         glEnableClientState(GL_VERTEX_ARRAY);
-        glVertexPointer(3, GL_FLOAT, sizeof(gl_point), datafield.gl_points.data());
-        glDrawElements(GL_LINES, static_cast<GLsizei>(edges.size()), GL_UNSIGNED_INT, edges.data());
+        point_vertex_pointer();
+        const auto count = static_cast<GLsizei>(edges.size());
+        if (buffered()) {
+            edge_buffer_.bind(GL_ELEMENT_ARRAY_BUFFER, edges.data(), edges.size() * sizeof(GLuint),
+                              arrays_.edges_generation());
+            glDrawElements(GL_LINES, count, GL_UNSIGNED_INT, nullptr);
+            glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+        } else {
+            glDrawElements(GL_LINES, count, GL_UNSIGNED_INT, edges.data());
+        }
         glDisableClientState(GL_VERTEX_ARRAY);
         return;
     }
@@ -145,7 +174,14 @@ void space::draw_poligones() {
         const std::vector<face_vertex>& vertices =
             arrays_.reduced_face_vertices(datafield, drag_stride);
         if (vertices.empty()) return;
-        glInterleavedArrays(GL_N3F_V3F, 0, vertices.data());
+        if (buffered()) {
+            face_buffer_.bind(GL_ARRAY_BUFFER, vertices.data(),
+                              vertices.size() * sizeof(face_vertex), arrays_.faces_generation());
+            glInterleavedArrays(GL_N3F_V3F, 0, nullptr);
+            glBindBuffer(GL_ARRAY_BUFFER, 0);
+        } else {
+            glInterleavedArrays(GL_N3F_V3F, 0, vertices.data());
+        }
         glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(vertices.size()));
         glDisableClientState(GL_NORMAL_ARRAY);
         glDisableClientState(GL_VERTEX_ARRAY);
@@ -179,8 +215,15 @@ void space::draw_id_points() {
         const std::vector<rgb_triple>& colors = arrays_.id_colors(static_cast<std::size_t>(count));
         glEnableClientState(GL_VERTEX_ARRAY);
         glEnableClientState(GL_COLOR_ARRAY);
-        glVertexPointer(3, GL_FLOAT, sizeof(gl_point), datafield.gl_points.data());
-        glColorPointer(3, GL_UNSIGNED_BYTE, sizeof(rgb_triple), colors.data());
+        point_vertex_pointer();
+        if (buffered()) {
+            color_buffer_.bind(GL_ARRAY_BUFFER, colors.data(), colors.size() * sizeof(rgb_triple),
+                               colors.size());
+            glColorPointer(3, GL_UNSIGNED_BYTE, sizeof(rgb_triple), nullptr);
+            glBindBuffer(GL_ARRAY_BUFFER, 0);
+        } else {
+            glColorPointer(3, GL_UNSIGNED_BYTE, sizeof(rgb_triple), colors.data());
+        }
         if (datafield.shown.empty()) {
             glDrawArrays(GL_POINTS, 0, count);
         } else {

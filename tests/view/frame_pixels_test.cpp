@@ -347,3 +347,36 @@ TEST(FramePixels, FramesWhileTheCameraMovesDrawLessButTheSameShape) {
     view.render();
     EXPECT_EQ(view.frame.pixels, whole.pixels);
 }
+
+TEST(FramePixels, BufferObjectsDrawTheSamePictureAsClientArrays) {
+    headless_view view;
+    space& s = view.screen.get_space();
+    ASSERT_TRUE(buffer_objects_available()) << "Mesa offers buffer objects";
+    view.field.load_points(lattice(12));
+    s.set_graph_mode(true, true, true);
+    s.select_point(7);
+    s.hover_point(30);
+    const auto both = [&] {
+        const gl_point& p = view.field.gl_points[3];
+        const pixel at = view.project(p.x, p.y, p.z);
+        std::int32_t picked[2] = {};
+        rgb_image frames[2];
+        for (int k = 0; k < 2; ++k) {
+            s.use_buffer_objects = k == 0;
+            view.render();
+            frames[k] = view.frame;
+            view.screen.render(GL_SELECT); // the id picture drawn anew either way
+            picked[k] = view.screen.pick_point(at.x, at.y);
+        }
+        EXPECT_EQ(frames[0].pixels, frames[1].pixels);
+        EXPECT_EQ(picked[0], picked[1]);
+        EXPECT_EQ(picked[0], view.field.point_shown(3) ? 3 : background_id);
+        s.use_buffer_objects = true;
+    };
+    both();
+    // New data replace what the buffers hold; so do axis limits.
+    view.field.load_points(lattice(5));
+    both();
+    view.field.set_limits({0, std::nullopt}, {}, {});
+    both();
+}
