@@ -96,7 +96,7 @@ TEST_F(WindowTest, EveryButtonShowsAnImageAndAHint) {
         EXPECT_FALSE(b->toolTip().isEmpty()) << b->objectName().toStdString();
         EXPECT_FALSE(b->icon().isNull()) << b->objectName().toStdString();
     }
-    // The Parts' 14 + 3 x 6 + 4, and fit_btn.
+    // 14 in the tool bars, 6 per axis box, 4 for the font, and fit_btn.
     EXPECT_EQ(named, 14 + 3 * 6 + 4 + 1);
     EXPECT_EQ(find<QToolButton>("fit_btn")->toolTip(), "fit to data");
     // The hints keep their differing wordings.
