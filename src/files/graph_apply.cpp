@@ -2,15 +2,19 @@
 
 namespace tessaline {
 
+void take_scene_units(Datafield& field, const graph_document& d) {
+    field.scaling = d.scaling;
+    field.limits_x = d.limits.x;
+    field.limits_y = d.limits.y;
+    field.limits_z = d.limits.z;
+}
+
 void apply_to_datafield(Datafield& field, const graph_read& read) {
     if (!read.ok()) return;
     const graph_document& d = read.document;
     // The scaling maps the points, so it comes before them.
     if (read.graph_loaded) {
-        field.scaling = d.scaling;
-        field.limits_x = d.limits.x;
-        field.limits_y = d.limits.y;
-        field.limits_z = d.limits.z;
+        take_scene_units(field, d);
         field.load_graph(d.points, d.faces);
     }
     // Marks are rebuilt once both step triples are known; rebuilding places

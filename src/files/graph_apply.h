@@ -10,4 +10,8 @@ namespace tessaline {
 
 void apply_to_datafield(Datafield& field, const graph_read& read);
 
+// The state that shapes the scene units (scaling, axis limits), set before a
+// load of the document's points.
+void take_scene_units(Datafield& field, const graph_document& d);
+
 } // namespace tessaline

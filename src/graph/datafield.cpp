@@ -47,8 +47,9 @@ struct axis_span {
 };
 
 axis_span fit_span(double max, double min) {
-    double half = std::isfinite(max - min) ? (max - min) / 2 : max / 2 - min / 2;
-    const double centre = std::isfinite(max - min) ? min + half : min / 2 + max / 2;
+    const bool fits = std::isfinite(max - min);
+    double half = fits ? (max - min) / 2 : max / 2 - min / 2;
+    const double centre = fits ? min + half : min / 2 + max / 2;
     // A flat axis shows a unit either side of its value; so does one too
     // narrow to divide by.
     if (!(half > 0) || !std::isfinite(1 / half)) half = 1;

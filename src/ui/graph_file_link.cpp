@@ -7,6 +7,7 @@
 #include "color_button.h"
 
 #include "base/memory_error.h"
+#include "files/graph_apply.h"
 #include "files/graph_reader.h"
 #include "files/graph_writer.h"
 #include "view/opengl_screen.h"
@@ -81,10 +82,7 @@ QString TFMain::open_graph_file(const QString& path) {
         // Built aside, so that running out of memory halfway keeps the graph
         // that is shown.
         Datafield loaded;
-        loaded.scaling = read.document.scaling;
-        loaded.limits_x = read.document.limits.x;
-        loaded.limits_y = read.document.limits.y;
-        loaded.limits_z = read.document.limits.z;
+        take_scene_units(loaded, read.document);
         try {
             loaded.load_graph(read.document.points, read.document.faces);
         } catch (const std::bad_alloc&) {

@@ -307,6 +307,8 @@ class TFMain : public QMainWindow, public update_check_window {
     void apply_view_settings(const graph_read& read);
     // Places every axis' marks and caption for the axis' zoom step.
     void place_marks();
+    // Marks anew from the counters, after the scene units changed.
+    void rebuild_marks();
     bool save_command();
     bool open_command();
     void import_command();

@@ -35,6 +35,10 @@ void TFMain::show_scaling(axis_scaling mode) {
     FitToData1->setChecked(fit);
     if (datafield->scaling == mode) return;
     datafield->set_scaling(mode);
+    rebuild_marks();
+}
+
+void TFMain::rebuild_marks() {
     // Fresh start: no marks yet, and none appear before the first load.
     if (datafield->marks_x.empty()) return;
     datafield->set_shift_marks_x(marks_step_x);
@@ -118,12 +122,7 @@ void TFMain::range_edClick(int axis) {
     limits[axis] = wanted;
     datafield->set_limits(limits[0], limits[1], limits[2]);
     show_limits();
-    if (!datafield->marks_x.empty()) {
-        datafield->set_shift_marks_x(marks_step_x);
-        datafield->set_shift_marks_y(marks_step_y);
-        datafield->set_shift_marks_z(marks_step_z);
-        place_marks();
-    }
+    rebuild_marks();
     redraw();
 }
 

@@ -68,28 +68,27 @@ void take_every(const std::vector<T>& from, std::size_t run, std::int32_t stride
 
 } // namespace
 
+template <class T>
+const std::vector<T>& graph_arrays::reduced(const std::vector<T>& all, const source& of,
+                                            std::size_t run, std::int32_t stride,
+                                            reduced_copy<T>& copy) {
+    if (stride <= 1) return all;
+    if (!(copy.from == of && copy.stride == stride)) {
+        take_every(all, run, stride, copy.entries);
+        copy.from = of;
+        copy.stride = stride;
+    }
+    return copy.entries;
+}
+
 const std::vector<GLuint>& graph_arrays::reduced_edge_indices(const Datafield& field,
                                                               std::int32_t stride) {
-    const std::vector<GLuint>& all = edge_indices(field);
-    if (stride <= 1) return all;
-    if (reduced_edges_source_ == edges_source_ && reduced_edges_stride_ == stride)
-        return reduced_edges_;
-    take_every(all, 6, stride, reduced_edges_);
-    reduced_edges_source_ = edges_source_;
-    reduced_edges_stride_ = stride;
-    return reduced_edges_;
+    return reduced(edge_indices(field), edges_source_, 6, stride, reduced_edges_);
 }
 
 const std::vector<face_vertex>& graph_arrays::reduced_face_vertices(const Datafield& field,
                                                                     std::int32_t stride) {
-    const std::vector<face_vertex>& all = face_vertices(field);
-    if (stride <= 1) return all;
-    if (reduced_faces_source_ == faces_source_ && reduced_faces_stride_ == stride)
-        return reduced_faces_;
-    take_every(all, 3, stride, reduced_faces_);
-    reduced_faces_source_ = faces_source_;
-    reduced_faces_stride_ = stride;
-    return reduced_faces_;
+    return reduced(face_vertices(field), faces_source_, 3, stride, reduced_faces_);
 }
 
 const std::vector<GLuint>& graph_arrays::shown_points(const Datafield& field) {

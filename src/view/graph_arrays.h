@@ -61,12 +61,18 @@ class graph_arrays {
     std::vector<rgb_triple> id_colors_;
     std::vector<GLuint> shown_;
     source shown_source_;
-    std::vector<GLuint> reduced_edges_;
-    source reduced_edges_source_;
-    std::int32_t reduced_edges_stride_ = 0;
-    std::vector<face_vertex> reduced_faces_;
-    source reduced_faces_source_;
-    std::int32_t reduced_faces_stride_ = 0;
+    // Every stride-th face of an array, kept while array and stride stay.
+    template <class T> struct reduced_copy {
+        std::vector<T> entries;
+        source from;
+        std::int32_t stride = 0;
+    };
+    template <class T>
+    static const std::vector<T>& reduced(const std::vector<T>& all, const source& of,
+                                         std::size_t run, std::int32_t stride,
+                                         reduced_copy<T>& copy);
+    reduced_copy<GLuint> reduced_edges_;
+    reduced_copy<face_vertex> reduced_faces_;
 };
 
 // A face can be drawn when its three ids name points.

@@ -1,21 +1,16 @@
 // Axis limits: the axis spans them in either scaling, points beyond are not
 // shown, faces with such a corner neither, and clearing them restores all.
 #include "graph/datafield.h"
+#include "mark_texts.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 using namespace tessaline;
+using tessaline::test::texts;
 
 namespace {
-
-std::vector<std::string> texts(const marks& list) {
-    std::vector<std::string> out;
-    for (size_t i = 1; i < list.size(); ++i)
-        out.push_back(list[i].text);
-    return out;
-}
 
 Datafield ramp(axis_scaling scaling) {
     data_points_ pts;

@@ -1,4 +1,5 @@
 #include "graph/datafield.h"
+#include "mark_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -6,14 +7,9 @@
 #include <cmath>
 
 using namespace tessaline;
+using tessaline::test::texts;
 
 namespace {
-std::vector<std::string> texts(const marks& list) {
-    std::vector<std::string> out;
-    for (size_t i = 1; i < list.size(); ++i)
-        out.push_back(list[i].text);
-    return out;
-}
 data_points_ column_x(std::initializer_list<double> xs) {
     data_points_ pts;
     double y = 0;

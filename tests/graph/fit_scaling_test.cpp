@@ -1,6 +1,7 @@
 // The fit scaling: each axis' own range fills -1 .. 1, the marks show data
 // values inside that range, and switching back restores the classic field.
 #include "graph/datafield.h"
+#include "mark_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -8,15 +9,9 @@
 #include <random>
 
 using namespace tessaline;
+using tessaline::test::texts;
 
 namespace {
-
-std::vector<std::string> texts(const marks& list) {
-    std::vector<std::string> out;
-    for (size_t i = 1; i < list.size(); ++i)
-        out.push_back(list[i].text);
-    return out;
-}
 
 // Measured data far from zero: X 1000..1010, Y 300..310, Z 20..20.5.
 data_points_ offset_grid(int n) {
