@@ -3,6 +3,7 @@
 #include "value_text.h"
 
 #include "base/memory_error.h"
+#include "base/work_stopped.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -42,7 +43,8 @@ std::int64_t count_elements(pugi::xml_node parent, std::int64_t limit) {
 // position, each naming its slot by "id". Fails whole, with a reason.
 class graph_data_reader {
   public:
-    explicit graph_data_reader(std::string& error) : error_(error) {}
+    graph_data_reader(std::string& error, const std::stop_token& stop)
+        : error_(error), stop_(stop) {}
 
     bool read(pugi::xml_node root, data_points_& points, triangles& faces) {
         pugi::xml_node point_list = root.child("df_points");
@@ -52,6 +54,7 @@ class graph_data_reader {
         std::int64_t position = 0;
         for (pugi::xml_node child = next_element(point_list.first_child()); position < point_count;
              child = next_element(child.next_sibling()), ++position) {
+            if (position % 4096 == 0) throw_if_stopped(stop_);
             std::int32_t id = 0;
             data_point p;
             if (!slot(child, "df_points", position, point_count, id) ||
@@ -68,6 +71,7 @@ class graph_data_reader {
         position = 0;
         for (pugi::xml_node child = next_element(face_list.first_child()); position < face_count;
              child = next_element(child.next_sibling()), ++position) {
+            if (position % 4096 == 0) throw_if_stopped(stop_);
             std::int32_t id = 0;
             triangle f;
             if (!slot(child, "df_faces", position, face_count, id) ||
@@ -149,6 +153,7 @@ class graph_data_reader {
     }
 
     std::string& error_;
+    const std::stop_token& stop_;
 };
 
 // The view block: each value read moves the count on; the first bad one stops.
@@ -268,7 +273,8 @@ void read_later_view(pugi::xml_node root, graph_document& d) {
     d.limits.z = {side("z_min"), side("z_max")};
 }
 
-graph_read read_document(const pugi::xml_document& doc, const std::string& name) {
+graph_read read_document(const pugi::xml_document& doc, const std::string& name,
+                         const std::stop_token& stop = {}) {
     graph_read out;
     const pugi::xml_node root = doc.document_element();
     const pugi::xml_node program = root.child("program_name");
@@ -287,7 +293,7 @@ graph_read read_document(const pugi::xml_document& doc, const std::string& name)
         return out;
     }
     out.status = graph_file_status::read;
-    graph_data_reader graph_data(out.graph_error);
+    graph_data_reader graph_data(out.graph_error, stop);
     out.graph_loaded = graph_data.read(root, out.document.points, out.document.faces);
     if (!out.graph_loaded) {
         out.document.points = {};
@@ -374,7 +380,7 @@ void grow(file_bytes& bytes, size_t& capacity) {
     capacity = larger;
 }
 
-file_bytes read_whole_file(const std::filesystem::path& path) {
+file_bytes read_whole_file(const std::filesystem::path& path, const std::stop_token& stop) {
     file_bytes bytes;
     // Not blocking, so that a named pipe without a writer cannot hang the open.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -404,6 +410,7 @@ file_bytes read_whole_file(const std::filesystem::path& path) {
     bytes.data = std::make_unique_for_overwrite<char[]>(capacity);
     bool sniffed = false;
     for (;;) {
+        if (stop.stop_requested()) break;
         if (bytes.size == capacity) grow(bytes, capacity);
         const ssize_t n = ::read(fd, bytes.data.get() + bytes.size, capacity - bytes.size);
         if (n < 0 && errno == EINTR) continue;
@@ -427,6 +434,7 @@ file_bytes read_whole_file(const std::filesystem::path& path) {
         }
     }
     ::close(fd);
+    throw_if_stopped(stop);
     if (!sniffed && bytes.size > 0 && bytes.error_number == 0)
         bytes.refusal = no_markup(bytes.data.get(), bytes.size, true);
     bytes.table_or_workbook = !bytes.refusal.empty();
@@ -442,11 +450,11 @@ graph_read out_of_memory(const std::string& name, std::uint64_t file_size) {
 
 } // namespace
 
-graph_read read_graph_file(const std::filesystem::path& path) {
+graph_read read_graph_file(const std::filesystem::path& path, std::stop_token stop) {
     const std::string name = in_quotes(path.string());
     std::uint64_t file_size = 0;
     try {
-        file_bytes bytes = read_whole_file(path);
+        file_bytes bytes = read_whole_file(path, stop);
         file_size = bytes.file_size;
         if (bytes.error_number != 0) return cannot_open(name, bytes.error_number);
         if (bytes.out_of_memory) return out_of_memory(name, file_size);
@@ -461,7 +469,8 @@ graph_read read_graph_file(const std::filesystem::path& path) {
             bytes.data.get(), bytes.size, pugi::parse_default, pugi::encoding_auto);
         if (result.status == pugi::status_out_of_memory) return out_of_memory(name, file_size);
         if (!result) return parse_error(result, bytes.data.get(), bytes.size, name);
-        return read_document(doc, name);
+        throw_if_stopped(stop);
+        return read_document(doc, name, stop);
     } catch (const std::bad_alloc&) {
         return out_of_memory(name, file_size);
     }

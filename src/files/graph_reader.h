@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -87,8 +88,8 @@ inline constexpr std::uint64_t graph_file_memory_per_byte = 5;
 
 // A file that is not a regular file, or holds no markup where a graph file
 // would, is refused unread; one that does not fit in memory is refused with
-// the memory it needs.
-graph_read read_graph_file(const std::filesystem::path& path);
+// the memory it needs. Throws work_stopped soon after `stop` is requested.
+graph_read read_graph_file(const std::filesystem::path& path, std::stop_token stop = {});
 
 // The same from text in memory; `name` stands for the file in messages.
 graph_read read_graph_text(std::string_view text, std::string_view name = "The graph text");

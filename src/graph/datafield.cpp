@@ -8,11 +8,11 @@
 
 namespace tessaline {
 
-void Datafield::load_points(const data_points_& new_points) {
+void Datafield::load_points(const data_points_& new_points, std::stop_token stop) {
     point_count = static_cast<std::int32_t>(new_points.size());
     points = new_points;
     compute_bounds();
-    build_faces();
+    build_faces(std::move(stop));
     compute_normals();
     set_shift_marks_x(0);
     set_shift_marks_y(0);
@@ -151,10 +151,10 @@ void Datafield::set_scaling(axis_scaling mode) {
     compute_normals();
 }
 
-void Datafield::build_faces() {
+void Datafield::build_faces(std::stop_token stop) {
     ++revision;
     poligondef builder(point_count, gl_points, gl_max_x, gl_min_x, gl_max_y, gl_min_y);
-    builder.run();
+    builder.run(std::move(stop));
     faces = builder.get_triangles();
     face_count = static_cast<std::int32_t>(faces.size());
 }

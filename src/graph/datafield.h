@@ -7,6 +7,7 @@
 #include "declaration.h"
 
 #include <cstdint>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -22,10 +23,11 @@ inline constexpr std::int32_t max_marks_per_side = 5000;
 
 class Datafield {
   public:
-    void load_points(const data_points_& new_points);
+    // Stops with work_stopped once `stop` is requested while the faces are built.
+    void load_points(const data_points_& new_points, std::stop_token stop = {});
     void load_graph(const data_points_& new_points, const triangles& new_faces);
     void compute_bounds();
-    void build_faces();
+    void build_faces(std::stop_token stop = {});
     void compute_normals();
 
     static interval default_interval(double max, double min);

@@ -1,5 +1,7 @@
 #include "poligondef.h"
 
+#include "base/work_stopped.h"
+
 #include "candidate_search.h"
 #include "edge_counts.h"
 #include "face_index.h"
@@ -68,8 +70,8 @@ poligondef::poligondef(std::int32_t point_count_, const gl_points_& points_, flo
 
 poligondef::~poligondef() = default;
 
-void poligondef::run() {
-    if (seed_triangle()) grow();
+void poligondef::run(std::stop_token stop) {
+    if (seed_triangle()) grow(stop);
 }
 
 triangles poligondef::get_triangles() const {
@@ -137,7 +139,7 @@ void poligondef::close_shared_edges(std::int32_t i) {
 // the index of built faces for the crossing test, the candidate search and,
 // on a second core, the helper that plans the search's rounds ahead. The
 // result is the same as scanning every built triangle for every candidate.
-void poligondef::grow() {
+void poligondef::grow(const std::stop_token& stop) {
     grid = std::make_unique<faces::point_grid>(point_count, points, max_x, min_x, max_y, min_y);
     edges = std::make_unique<faces::edge_counts>(point_count);
     index = std::make_unique<faces::face_index>(*grid, front, point_count);
@@ -166,6 +168,8 @@ void poligondef::grow() {
         }
     }
     for (size_t i = 0; i < front.size(); ++i) {
+        // A few thousand triangles take well under a millisecond.
+        if (i % 4096 == 0) throw_if_stopped(stop);
         const faces::edge_plan* plans = nullptr;
         if (helper && helper->running()) plans = helper->plans_of(static_cast<std::int32_t>(i));
         close_shared_edges(static_cast<std::int32_t>(i));

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <stop_token>
 
 namespace tessaline {
 
@@ -28,7 +29,8 @@ class poligondef {
     ~poligondef();
     poligondef(const poligondef&) = delete;
     poligondef& operator=(const poligondef&) = delete;
-    void run();
+    // Throws work_stopped soon after `stop` is requested; nothing is kept then.
+    void run(std::stop_token stop = {});
     triangles get_triangles() const;
     // From how many points on a helper thread works ahead (when the machine
     // has a second core); the result is the same either way.
@@ -36,7 +38,7 @@ class poligondef {
 
   private:
     bool seed_triangle();
-    void grow();
+    void grow(const std::stop_token& stop);
     void add_triangle(std::int32_t a, std::int32_t b, std::int32_t c);
     void close_shared_edges(std::int32_t i);
 

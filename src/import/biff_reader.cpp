@@ -22,6 +22,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -294,15 +295,23 @@ void run_child(const std::string& path, const read_limits& limits, int fd) {
 // Reads what the child sends, handing each block to `take`, until the child
 // closes the pipe, `take` refuses, or the time is up.
 bool collect(int fd, pid_t child, const std::function<bool(std::string_view)>& take,
-             std::string& error) {
+             const std::stop_token& stop, std::string& error) {
     auto deadline = std::chrono::steady_clock::now() + reading_time_limit;
     char buffer[1 << 16];
     for (;;) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
+        if (stop.stop_requested()) {
+            kill(child, SIGKILL);
+            error = "stopped";
+            return false;
+        }
         pollfd p{fd, POLLIN, 0};
-        int ready = left.count() > 0 ? poll(&p, 1, static_cast<int>(left.count())) : 0;
+        // Woken often enough to see a stop request.
+        const auto wait = std::min<std::chrono::milliseconds::rep>(left.count(), 50);
+        int ready = wait > 0 ? poll(&p, 1, static_cast<int>(wait)) : 0;
         if (ready < 0 && errno == EINTR) continue;
+        if (ready == 0 && left.count() > 0) continue;
         if (ready <= 0) {
             kill(child, SIGKILL);
             error = "reading the workbook took too long";
@@ -520,7 +529,8 @@ bool read_biff(const std::string& path, read_budget& budget, workbook& book, std
     bool received;
     try {
         received = collect(
-            ends[0], child, [&](std::string_view bytes) { return receiver.take(bytes); }, error);
+            ends[0], child, [&](std::string_view bytes) { return receiver.take(bytes); },
+            budget.stop, error);
     } catch (...) {
         kill(child, SIGKILL);
         close(ends[0]);

@@ -6,8 +6,9 @@
 
 namespace tessaline {
 
-std::int32_t open_books::open_book(const std::string& path, const read_limits& limits) {
-    workbook_result read = read_workbook(path, limits);
+std::int32_t open_books::open_book(const std::string& path, const read_limits& limits,
+                                   std::stop_token stop) {
+    workbook_result read = read_workbook(path, limits, std::move(stop));
     if (!read.book) {
         last_error = read.error;
         return -1;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,8 @@ class open_books {
     // Why the last open_book failed.
     std::string last_error;
 
-    std::int32_t open_book(const std::string& path, const read_limits& limits);
+    std::int32_t open_book(const std::string& path, const read_limits& limits,
+                           std::stop_token stop = {});
     tessaline::sheets load_sheets(std::int32_t book) const;
     bool activate_book(std::int32_t book);
     // The cell when book, sheet, row and column lie inside a used area.

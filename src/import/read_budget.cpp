@@ -16,6 +16,7 @@ bool read_budget::refuse(std::string reason) {
 }
 
 bool read_budget::add_cell() {
+    if (stopped()) return refuse("stopped");
     if (++cells_ > limits.max_cells)
         return refuse("more cells than the limit of " + std::to_string(limits.max_cells));
     return add_bytes(sizeof(stored_cell));
@@ -29,6 +30,7 @@ bool read_budget::add_text(text_pool& pool, std::string_view text, std::uint32_t
 }
 
 bool read_budget::add_text_bytes(std::uint64_t size) {
+    if (stopped()) return refuse("stopped");
     // An empty text still costs its offset: millions of them are no cheaper than characters.
     const std::uint64_t cost = size + text_pool::bytes_per_entry;
     text_bytes_ += cost;

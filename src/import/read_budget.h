@@ -7,6 +7,7 @@
 #include "import/workbook_model.h"
 
 #include <cstdint>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -14,9 +15,12 @@ namespace tessaline {
 
 class read_budget {
   public:
-    explicit read_budget(const read_limits& limits) : limits(limits) {}
+    explicit read_budget(const read_limits& limits, std::stop_token stop = {})
+        : limits(limits), stop(std::move(stop)) {}
 
     const read_limits limits;
+    // Asked at every cell and text, so a stopped read ends within milliseconds.
+    const std::stop_token stop;
 
     // Each is false once a limit is passed, with the reason in refusal().
     bool add_cell();
@@ -31,6 +35,7 @@ class read_budget {
     void restart();
 
     const std::string& refusal() const { return refusal_; }
+    bool stopped() const { return stop.stop_requested(); }
     std::uint64_t cells() const { return cells_; }
     std::uint64_t bytes() const { return bytes_; }
 

@@ -3,6 +3,8 @@
 #include "import/clc.h"
 #include "import/xls.h"
 
+#include "base/work_stopped.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -62,13 +64,15 @@ namespace {
 
 template <class Reader, class Convert>
 import_result import_rows(Reader& reader, std::int32_t book, const import_choice& choice,
-                          Convert convert) {
+                          const std::stop_token& stop, Convert convert) {
     import_result result;
     const auto sheets = reader.load_sheets(book);
     if (choice.sheet < 0 || choice.sheet >= static_cast<std::int32_t>(sheets.size())) return result;
     const std::int32_t last = sheets[choice.sheet].used_rows;
     const std::int32_t columns[3] = {choice.x_column + 1, choice.y_column + 1, choice.z_column + 1};
-    for (std::int32_t row = choice.data_begin_row + 1; row <= last; ++row) {
+    const std::int32_t first = choice.data_begin_row + 1;
+    for (std::int32_t row = first; row <= last; ++row) {
+        if ((row - first) % 1024 == 0) throw_if_stopped(stop);
         double values[3];
         bool ok = true;
         for (int k = 0; k < 3 && ok; ++k) {
@@ -96,27 +100,30 @@ import_result import_rows(Reader& reader, std::int32_t book, const import_choice
 
 } // namespace
 
-import_result run_import(xls& reader, std::int32_t book, const import_choice& choice) {
-    return import_rows(reader, book, choice, [&](std::int32_t row, std::int32_t column) {
+import_result run_import(xls& reader, std::int32_t book, const import_choice& choice,
+                         std::stop_token stop) {
+    return import_rows(reader, book, choice, stop, [&](std::int32_t row, std::int32_t column) {
         const auto text = reader.cell_text(book, choice.sheet, row, column);
         return text ? import_number(*text, reader.decimal_separator) : std::nullopt;
     });
 }
 
-import_result run_import(clc& reader, std::int32_t book, const import_choice& choice) {
-    return import_rows(
-        reader, book, choice, [&](std::int32_t row, std::int32_t column) -> std::optional<double> {
-            const auto text = reader.cell_text(book, choice.sheet, row, column);
-            if (!text) return std::nullopt;
-            if (auto v = import_number(*text, reader.decimal_separator)) return v;
-            // A number in another display form still shows its
-            // digits ("25%", "1,234.50", "$12.00"); a number
-            // shown as a word (TRUE) is not taken.
-            const bool shows_digits = std::any_of(
-                text->begin(), text->end(), [](unsigned char c) { return std::isdigit(c) != 0; });
-            if (!shows_digits) return std::nullopt;
-            return reader.cell_number(book, choice.sheet, row, column);
-        });
+import_result run_import(clc& reader, std::int32_t book, const import_choice& choice,
+                         std::stop_token stop) {
+    return import_rows(reader, book, choice, stop,
+                       [&](std::int32_t row, std::int32_t column) -> std::optional<double> {
+                           const auto text = reader.cell_text(book, choice.sheet, row, column);
+                           if (!text) return std::nullopt;
+                           if (auto v = import_number(*text, reader.decimal_separator)) return v;
+                           // A number in another display form still shows its
+                           // digits ("25%", "1,234.50", "$12.00"); a number
+                           // shown as a word (TRUE) is not taken.
+                           const bool shows_digits =
+                               std::any_of(text->begin(), text->end(),
+                                           [](unsigned char c) { return std::isdigit(c) != 0; });
+                           if (!shows_digits) return std::nullopt;
+                           return reader.cell_number(book, choice.sheet, row, column);
+                       });
 }
 
 } // namespace tessaline

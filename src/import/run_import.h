@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -35,9 +36,12 @@ struct import_result {
 // most one decimal separator, an optional exponent. Nothing else converts.
 std::optional<double> import_number(std::string_view text, char decimal_separator);
 
-import_result run_import(xls& reader, std::int32_t book, const import_choice& choice);
+// Each throws work_stopped soon after `stop` is requested.
+import_result run_import(xls& reader, std::int32_t book, const import_choice& choice,
+                         std::stop_token stop = {});
 // Calc cells convert from the text they display; a number shown with a
 // percent sign, grouping or a currency still counts as the number it holds.
-import_result run_import(clc& reader, std::int32_t book, const import_choice& choice);
+import_result run_import(clc& reader, std::int32_t book, const import_choice& choice,
+                         std::stop_token stop = {});
 
 } // namespace tessaline

@@ -2,6 +2,8 @@
 
 #include "import/format_readers.h"
 
+#include "base/work_stopped.h"
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -64,13 +66,16 @@ bool read_by_content(const std::string& path, read_budget& budget, workbook& boo
 
 } // namespace
 
-workbook_result read_workbook(const std::string& path, const read_limits& limits) {
+workbook_result read_workbook(const std::string& path, const read_limits& limits,
+                              std::stop_token stop) {
     workbook_result result;
     std::string reason;
     try {
         workbook book;
-        read_budget budget(limits);
-        if (read_by_content(path, budget, book, reason)) {
+        read_budget budget(limits, std::move(stop));
+        const bool read = read_by_content(path, budget, book, reason);
+        if (budget.stopped()) throw work_stopped{};
+        if (read) {
             result.book = std::move(book);
             return result;
         }

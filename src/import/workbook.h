@@ -6,6 +6,7 @@
 #include "import/workbook_model.h"
 
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,9 @@ struct workbook_result {
 };
 
 // Reads a workbook, choosing the reader by the file's content, not its name.
-workbook_result read_workbook(const std::string& path, const read_limits& limits = {});
+// Throws work_stopped when `stop` is requested before the read is done.
+workbook_result read_workbook(const std::string& path, const read_limits& limits = {},
+                              std::stop_token stop = {});
 
 // A sheet's name and used size, for listing a workbook without the grid.
 struct sheet_summary {

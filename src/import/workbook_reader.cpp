@@ -10,8 +10,8 @@ workbook_reader::~workbook_reader() {
     close_all();
 }
 
-std::int32_t workbook_reader::open_book(const std::string& path) {
-    return books_.open_book(path, limits);
+std::int32_t workbook_reader::open_book(const std::string& path, std::stop_token stop) {
+    return books_.open_book(path, limits, std::move(stop));
 }
 
 cell_value workbook_reader::cached_cell(std::int32_t book, std::int32_t sheet, std::int32_t row,

@@ -7,6 +7,7 @@
 #include "import/open_books.h"
 
 #include <optional>
+#include <stop_token>
 #include <string>
 
 namespace tessaline {
@@ -28,8 +29,9 @@ class workbook_reader {
     const std::vector<workbook_file>& files() const { return books_.files; }
     const std::string& last_error() const { return books_.last_error; }
 
-    // Book index, or -1 when the file cannot be opened (reason in last_error()).
-    std::int32_t open_book(const std::string& path);
+    // Book index, or -1 when the file cannot be opened (reason in last_error());
+    // throws work_stopped once `stop` is requested.
+    std::int32_t open_book(const std::string& path, std::stop_token stop = {});
     tessaline::sheets load_sheets(std::int32_t book) const { return books_.load_sheets(book); }
     bool activate_book(std::int32_t book) { return books_.activate_book(book); }
     // Empty outside the used area; nothing for a cell with no text form.

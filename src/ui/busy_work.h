@@ -1,6 +1,7 @@
-// Long work (reading a workbook, building faces) on a worker thread while the
-// window waits without taking input; past half a second a progress window
-// says what is going on, so that a million rows never look like a hang.
+// Long work (reading a workbook, building faces, opening a large graph file)
+// on a worker thread while the window waits without taking input; past half
+// a second a progress window says what is going on and offers Cancel, so
+// that a million rows never look like a hang and never trap the user.
 #pragma once
 
 #include <QElapsedTimer>
@@ -8,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <stop_token>
 
 class QProgressDialog;
 class QWidget;
@@ -21,9 +23,12 @@ class busy_work {
     busy_work(const busy_work&) = delete;
     busy_work& operator=(const busy_work&) = delete;
 
-    // Returns once `work` is done; an exception from it is thrown here. The
-    // work must not touch what the window paints meanwhile.
-    void run(const QString& label, const std::function<void()>& work);
+    // Returns true once `work` is done, false when the user stopped it: the
+    // work is then asked to stop through its token and is expected to leave
+    // by work_stopped within a fraction of a second, keeping nothing. Any
+    // other exception from it is thrown here. The work must not touch what
+    // the window paints meanwhile.
+    bool run(const QString& label, const std::function<void(const std::stop_token&)>& work);
 
     // The progress window once shown, else null.
     QProgressDialog* dialog() const { return dialog_.get(); }
@@ -37,6 +42,7 @@ class busy_work {
     QWidget* parent_;
     QElapsedTimer since_start_;
     std::unique_ptr<QProgressDialog> dialog_;
+    std::stop_source* current_stop_ = nullptr; // of the work now running
 };
 
 } // namespace tessaline

@@ -4,6 +4,7 @@
 // as it read.
 #include "main_window.h"
 
+#include "busy_work.h"
 #include "color_button.h"
 
 #include "base/memory_error.h"
@@ -67,8 +68,30 @@ QString TFMain::save_graph_file(const QString& path) {
     return QString::fromStdString(result.error);
 }
 
-QString TFMain::open_graph_file(const QString& path) {
-    const graph_read read = read_graph_file(file_path(path));
+QString TFMain::open_graph_file(const QString& path, bool* opened) {
+    if (opened) *opened = false;
+    graph_read read;
+    // Built aside, so that a stop or running out of memory halfway keeps the
+    // graph that is shown.
+    Datafield loaded;
+    bool done = false;
+    try {
+        busy_work busy(this);
+        done = busy.run(tr("Opening %1 ...").arg(path), [&](const std::stop_token& stop) {
+            read = read_graph_file(file_path(path), stop);
+            if (!read.ok() || !read.graph_loaded) return;
+            take_scene_units(loaded, read.document);
+            loaded.load_graph(read.document.points, read.document.faces);
+        });
+    } catch (const std::bad_alloc&) {
+        const std::uint64_t needed =
+            read.document.points.size() * (sizeof(data_point) + sizeof(gl_point)) +
+            read.document.faces.size() * (sizeof(triangle) + sizeof(vector_3d));
+        return tr("Cannot open \"%1\": %2")
+            .arg(path, QString::fromStdString(not_enough_memory("show its graph", needed)));
+    }
+    // Stopped by the user: the window stays as it was, without a word.
+    if (!done) return {};
     if (read.status == graph_file_status::unreadable) {
         QString error = QString::fromStdString(read.error);
         if (read.table_or_workbook)
@@ -78,20 +101,8 @@ QString TFMain::open_graph_file(const QString& path) {
     }
     // A well-formed file of another program is passed over without a word.
     if (read.status != graph_file_status::read) return {};
+    if (opened) *opened = true;
     if (read.graph_loaded) {
-        // Built aside, so that running out of memory halfway keeps the graph
-        // that is shown.
-        Datafield loaded;
-        take_scene_units(loaded, read.document);
-        try {
-            loaded.load_graph(read.document.points, read.document.faces);
-        } catch (const std::bad_alloc&) {
-            const std::uint64_t needed =
-                read.document.points.size() * (sizeof(data_point) + sizeof(gl_point)) +
-                read.document.faces.size() * (sizeof(triangle) + sizeof(vector_3d));
-            return tr("Cannot open \"%1\": %2")
-                .arg(path, QString::fromStdString(not_enough_memory("show its graph", needed)));
-        }
         replace_graph(std::move(loaded));
         show_scaling(datafield->scaling);
         show_limits();

@@ -327,10 +327,13 @@ void TFFiles::open_file(const QString& path) {
 
     const std::string file = path.toStdString();
     std::int32_t book = -1;
+    bool read = false;
     {
         const reader_busy_scope busy_reader(*this);
         busy_work busy(this);
-        busy.run(tr("Reading %1 ...").arg(path), [&] { book = reader()->open_book(file); });
+        read = busy.run(tr("Reading %1 ...").arg(path), [&](const std::stop_token& stop) {
+            book = reader()->open_book(file, stop);
+        });
     }
     book_index = book;
     tab_change_running_ = true;
@@ -346,7 +349,8 @@ void TFFiles::open_file(const QString& path) {
         QString reason = QString::fromStdString(reader()->last_error());
         if (reason.isEmpty()) reason = tr("Cannot open \"%1\": it holds no sheet").arg(path);
         reason[0] = reason[0].toUpper(); // the reader's sentence starts a message here
-        report_error(this, reason);
+        // A read the user stopped needs no message.
+        if (read) report_error(this, reason);
     } else {
         tab_change_running_ = true;
         for (const sheet& s : *list)

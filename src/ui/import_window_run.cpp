@@ -27,23 +27,27 @@ bool TFFiles::run_import() {
     {
         const reader_busy_scope busy_reader(*this);
         busy_work busy(this);
-        busy.run(tr("Reading rows..."), [&] {
+        const bool read = busy.run(tr("Reading rows..."), [&](const std::stop_token& stop) {
             if (source_kind == 1 && clc_reader)
-                result = tessaline::run_import(*clc_reader, book_index, choice);
+                result = tessaline::run_import(*clc_reader, book_index, choice, stop);
             else if (source_kind == 0 && xls_reader)
-                result = tessaline::run_import(*xls_reader, book_index, choice);
+                result = tessaline::run_import(*xls_reader, book_index, choice, stop);
         });
+        // Stopped: the window stays with its picks, the graph as it was.
+        if (!read) return false;
         // An empty graph in place of the shown one would cost the user it
         // for a wrong pick: the window stays for another.
         if (result.points.empty()) {
             show_note(tr("No row of the chosen columns holds three numbers"), main_.product_name);
             return false;
         }
-        main_.imported_points = std::move(result.points);
         auto built = std::make_unique<Datafield>();
         built->scaling = main_.new_graph_scaling();
-        busy.run(tr("Building the graph of %L1 points...").arg(main_.imported_points.size()),
-                 [&] { built->load_points(main_.imported_points); });
+        const bool built_all =
+            busy.run(tr("Building the graph of %L1 points...").arg(result.points.size()),
+                     [&](const std::stop_token& stop) { built->load_points(result.points, stop); });
+        if (!built_all) return false;
+        main_.imported_points = std::move(result.points);
         main_.show_imported_graph(std::move(*built), result.captions);
     }
     main_.StatusBar1->showMessage(tr("Imported %L1 points from %2; %L3 rows skipped")

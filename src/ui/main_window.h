@@ -105,7 +105,9 @@ class TFMain : public QMainWindow, public update_check_window {
 
     // Each returns an error text for the user, empty on success.
     QString save_graph_file(const QString& path);
-    QString open_graph_file(const QString& path);
+    // `opened` tells whether the file was taken: not when the user stopped
+    // the reading or the file is another program's (both without an error).
+    QString open_graph_file(const QString& path, bool* opened = nullptr);
     QString save_snapshot(const QString& path);
 
     // The update check's side: request values on the GUI thread, the reply.

@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace tessaline;
 using namespace tessaline::testing;
@@ -250,4 +254,38 @@ TEST(Cli, ReadOnlyTargetsAndDevicesAreRefused) {
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(contains(r.err, "\"/dev/zero\" is not a graph file: it is not a regular file."))
         << r.err;
+}
+
+// Ctrl+C in the middle of a long convert: the command stops at once with the
+// shell's status for it, the old target as it was and no other file left.
+TEST(Cli, InterruptStopsAndLeavesNothing) {
+    temp_folder folder;
+    std::string table;
+    std::uint32_t state = 7;
+    for (int i = 0; i < 400000; ++i) {
+        auto next = [&state] { return (state = state * 1664525u + 1013904223u) >> 8; };
+        table += std::to_string(next()) + ',' + std::to_string(next()) + ",1\n";
+    }
+    write_text(folder / "big.csv", table);
+    const std::string target = (folder / "old.xyz").string();
+    write_text(target, "the user's graph");
+    const std::string input = (folder / "big.csv").string();
+    const std::string err = (folder / "stderr.txt").string();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::freopen(err.c_str(), "w", stderr);
+        std::freopen("/dev/null", "w", stdout);
+        ::execl(TESSALINE_CLI, "tessaline-cli", "convert", input.c_str(), "-o", target.c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    ::kill(child, SIGINT);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal";
+    EXPECT_EQ(WEXITSTATUS(status), 130) << file_text(err);
+    EXPECT_EQ(file_text(target), "the user's graph");
+    EXPECT_EQ(folder_entries(folder.path()),
+              (std::vector<std::string>{"big.csv", "old.xyz", "stderr.txt"}));
 }

@@ -4,6 +4,8 @@
 #include "graph_document_samples.h"
 #include "support/temp_folder.h"
 
+#include "base/work_stopped.h"
+
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
@@ -118,6 +120,15 @@ TEST(GraphReader, FileLevelErrorsTakeNothing) {
     EXPECT_NE(read.error.find("No such file or directory"), std::string::npos) << read.error;
     read = read_graph_file(folder.path());
     EXPECT_NE(read.error.find("Is a directory"), std::string::npos) << read.error;
+}
+
+TEST(GraphReader, AStoppedReadLeavesByWorkStopped) {
+    temp_folder folder;
+    write_text(folder / "g.xyz", worked_example);
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_THROW(read_graph_file(folder / "g.xyz", stop.get_token()), work_stopped);
+    EXPECT_TRUE(read_graph_file(folder / "g.xyz").graph_loaded);
 }
 
 TEST(GraphReader, AnotherProgramsFileIsIgnored) {

@@ -1,7 +1,13 @@
+#include "graph/datafield.h"
 #include "graph/poligondef.h"
 #include "reference/reference_poligondef.h"
 
+#include "base/work_stopped.h"
+
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 using namespace tessaline;
 
@@ -65,4 +71,35 @@ TEST(Poligondef, PointOnAnEdgeExtensionIsNotChosen) {
         const bool has3 = t.p0 == 3 || t.p1 == 3 || t.p2 == 3;
         EXPECT_FALSE(has0 && has1 && has3);
     }
+}
+
+// A stop leaves by work_stopped, also with the helper thread at work, and a
+// field that was being filled is not half built from the caller's view.
+TEST(Poligondef, StopsWhenAsked) {
+    gl_points_ pts;
+    std::uint32_t state = 12345;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<float>(state >> 8) / (1 << 24);
+    };
+    for (int i = 0; i < 200000; ++i)
+        pts.push_back({next(), next(), 0});
+    std::stop_source asked;
+    asked.request_stop();
+    poligondef early(static_cast<std::int32_t>(pts.size()), pts, 1, 0, 1, 0);
+    EXPECT_THROW(early.run(asked.get_token()), work_stopped);
+
+    std::stop_source later;
+    poligondef busy(static_cast<std::int32_t>(pts.size()), pts, 1, 0, 1, 0);
+    busy.set_helper_threshold(1000);
+    std::thread stopper([&later] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        later.request_stop();
+    });
+    EXPECT_THROW(busy.run(later.get_token()), work_stopped);
+    stopper.join();
+
+    Datafield field;
+    EXPECT_THROW(field.load_points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, asked.get_token()),
+                 work_stopped);
 }

@@ -3,6 +3,8 @@
 #include "import/workbook.h"
 #include "test_files.h"
 
+#include "base/work_stopped.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -36,6 +38,18 @@ TEST(HostileWorkbook, ReaderFaultsOnDamagedXlsEndOnlyTheChildProcess) {
     expect_refused(data_path("damaged.xls"), "Excel 97-2003");
     // The parent goes on reading: a good file right after.
     EXPECT_TRUE(read_workbook(data_path("mixed.xls").string()).book);
+}
+
+// A read the user stopped leaves by work_stopped from every format (the
+// .xls reader's child process is ended), and the next read works.
+TEST(HostileWorkbook, StoppedReadsLeaveAndTheNextReadWorks) {
+    std::stop_source stop;
+    stop.request_stop();
+    for (std::string name : {"mixed.xlsx", "mixed.ods", "mixed.xls"}) {
+        EXPECT_THROW(read_workbook(data_path(name).string(), {}, stop.get_token()), work_stopped)
+            << name;
+        EXPECT_TRUE(read_workbook(data_path(name).string()).book) << name;
+    }
 }
 
 TEST(HostileWorkbook, TruncatedFilesNeverCrash) {

@@ -2,6 +2,8 @@
 #include "import/run_import.h"
 #include "import/xls.h"
 
+#include "base/work_stopped.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -60,6 +62,10 @@ TEST(RunImport, ExcelValuesAndCalcDisplayedNumbers) {
     // The percent, grouped and currency cell counts as the number it holds;
     // TRUE shown as a word does not.
     EXPECT_EQ(from_calc.points, from_excel.points);
+
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_THROW(run_import(excel, book, xyz_with_title(), stop.get_token()), work_stopped);
 }
 
 TEST(RunImport, RowsOutsideAndTitles) {

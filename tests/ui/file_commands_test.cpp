@@ -6,6 +6,7 @@
 #include "ui/error_report.h"
 
 #include "files/graph_reader.h"
+#include "files/graph_writer.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -13,8 +14,11 @@
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QRadioButton>
 
+#include <memory>
 #include <new>
 #include <unistd.h>
 
@@ -197,6 +201,32 @@ TEST_F(FileCommands, AFileBeyondTheMemoryIsReportedAndChangesNothing) {
     EXPECT_TRUE(seen.text.startsWith("Cannot open \"" + file +
                                      "\": not enough memory to read it: it needs about "))
         << seen.text.toStdString();
+    EXPECT_EQ(state(), before);
+}
+
+// Opening a large file shows progress with Cancel; a cancelled open keeps
+// the window as it was and says nothing.
+TEST_F(FileCommands, ACancelledOpenChangesNothing) {
+    change_everything();
+    const view_state before = state();
+    graph_document big;
+    std::uint32_t seed = 1;
+    for (int i = 0; i < 400000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        big.points.push_back({static_cast<double>(seed >> 8), static_cast<double>(i), 1});
+    }
+    const QString file = path("big.xyz");
+    ASSERT_TRUE(tessaline::save_graph_file(file.toStdString(), big, "1").ok());
+
+    auto cancelled = std::make_shared<bool>(false);
+    when_modal<QProgressDialog>([cancelled](QProgressDialog* progress) {
+        if (auto* cancel = progress->findChild<QPushButton*>()) cancel->click();
+        *cancelled = true;
+    });
+    bool opened = true;
+    EXPECT_EQ(window->open_graph_file(file, &opened), "");
+    ASSERT_TRUE(*cancelled) << "the progress window showed";
+    EXPECT_FALSE(opened);
     EXPECT_EQ(state(), before);
 }
 

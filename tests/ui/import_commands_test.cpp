@@ -9,10 +9,14 @@
 
 #include "settings/chemistry.h"
 
+#include "base/work_stopped.h"
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 #include <chrono>
 #include <stdexcept>
@@ -101,24 +105,65 @@ TEST_F(ImportCommand, CancellingTheImportWindowStillRedraws) {
               1);
 }
 
+using token = const std::stop_token&;
+
 TEST(BusyWork, ShowsProgressOnlyForLongWorkAndPassesErrorsOn) {
     QWidget parent;
     {
         busy_work quick(&parent);
         int done = 0;
-        quick.run("quick", [&done] { done = 1; });
+        EXPECT_TRUE(quick.run("quick", [&done](token) { done = 1; }));
         EXPECT_EQ(done, 1);
         EXPECT_EQ(quick.dialog(), nullptr);
     }
     {
         busy_work slow(&parent);
-        slow.run("first", [] { std::this_thread::sleep_for(std::chrono::milliseconds(1500)); });
+        EXPECT_TRUE(slow.run(
+            "first", [](token) { std::this_thread::sleep_for(std::chrono::milliseconds(1500)); }));
         ASSERT_NE(slow.dialog(), nullptr);
-        slow.run("second", [] {});
+        slow.run("second", [](token) {});
         EXPECT_EQ(slow.dialog()->labelText(), "second") << "one window for all steps";
     }
     busy_work failing(&parent);
-    EXPECT_THROW(failing.run("x", [] { throw std::runtime_error("broken"); }), std::runtime_error);
+    EXPECT_THROW(failing.run("x", [](token) { throw std::runtime_error("broken"); }),
+                 std::runtime_error);
+}
+
+// Cancel asks the work to stop and run() says it was stopped; meanwhile
+// only the progress window takes clicks, and a later step runs afresh.
+TEST(BusyWork, CancelStopsTheWorkAndNothingElseTakesClicks) {
+    QWidget parent;
+    auto* button = new QPushButton("elsewhere", &parent);
+    button->resize(100, 30);
+    parent.show();
+    int clicks = 0;
+    QObject::connect(button, &QPushButton::clicked, [&clicks] { ++clicks; });
+
+    busy_work busy(&parent);
+    bool saw_stop = false;
+    QTimer poke;
+    QObject::connect(&poke, &QTimer::timeout, [&] {
+        QTest::mouseClick(button, Qt::LeftButton);
+        if (busy.dialog() && busy.dialog()->isVisible())
+            if (auto* cancel = busy.dialog()->findChild<QPushButton*>()) cancel->click();
+    });
+    poke.start(100);
+    const bool done = busy.run("endless", [&saw_stop](token stop) {
+        while (!stop.stop_requested())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        saw_stop = true;
+        throw work_stopped{};
+    });
+    poke.stop();
+    EXPECT_FALSE(done);
+    EXPECT_TRUE(saw_stop);
+    EXPECT_EQ(clicks, 0);
+
+    bool second = false;
+    EXPECT_TRUE(busy.run("next", [&second](token stop) { second = !stop.stop_requested(); }));
+    EXPECT_TRUE(second);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(clicks, 1) << "clicks reach the window again once the work is done";
 }
 
 } // namespace

@@ -10,6 +10,8 @@ namespace tessaline {
 inline constexpr int exit_done = 0;
 inline constexpr int exit_failed = 1;
 inline constexpr int exit_usage = 2;
+// Stopped by Ctrl+C, as a shell reports a command ended by SIGINT.
+inline constexpr int exit_stopped = 130;
 
 // "tessaline-cli: MESSAGE" on standard error.
 void print_error(std::string_view message);

@@ -2,6 +2,7 @@
 #include "base/version.h"
 #include "cli_output.h"
 #include "commands.h"
+#include "interrupt.h"
 #include "files/graph_writer.h"
 #include "files/point_table.h"
 #include "graph/datafield.h"
@@ -31,7 +32,7 @@ int save_fresh_graph(const data_points_& points, const axis_values<std::string>&
     Datafield field;
     // The faces are built in the scene units of the chosen scaling.
     field.scaling = scaling;
-    field.load_points(points);
+    field.load_points(points, interrupt_token());
     graph_document graph; // the view of a fresh start
     graph.points = points;
     graph.faces = field.faces;

@@ -1,5 +1,6 @@
 // info: what a graph file holds, and with --marks the marks the view shows.
 #include "cli_output.h"
+#include "interrupt.h"
 #include "commands.h"
 #include "files/graph_apply.h"
 #include "files/graph_reader.h"
@@ -136,7 +137,7 @@ int info_command(const std::vector<std::string>& args) {
     }
     if (path.empty()) return usage_error("info", "no graph file");
 
-    const graph_read read = read_graph_file(path);
+    const graph_read read = read_graph_file(path, interrupt_token());
     if (!read.ok()) {
         print_unreadable(read);
         return exit_failed;

@@ -1,8 +1,10 @@
 // tessaline-cli: the headless tool. Dispatches to one sub-command by name.
 #include "base/memory_error.h"
 #include "base/version.h"
+#include "base/work_stopped.h"
 #include "cli_output.h"
 #include "commands.h"
+#include "interrupt.h"
 #include "render_command.h"
 
 #include <clocale>
@@ -85,6 +87,7 @@ bool asks_for_help(std::span<const std::string> args) {
 } // namespace
 
 int main(int argc, char** argv) {
+    watch_interrupts();
     // Graph files take the user's decimal separator, as the desktop program writes them.
     std::setlocale(LC_ALL, "");
     const std::vector<std::string> args(argv + 1, argv + argc);
@@ -113,6 +116,9 @@ int main(int argc, char** argv) {
         // running out is said in words.
         try {
             return c.run(rest);
+        } catch (const work_stopped&) {
+            print_error(std::string(c.name) + ": stopped.");
+            return exit_stopped;
         } catch (...) {
             print_error(std::string(c.name) + ": " + current_error_text() + ".");
             return exit_failed;

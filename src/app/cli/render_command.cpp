@@ -4,6 +4,7 @@
 
 #include "base/memory_error.h"
 #include "cli_output.h"
+#include "interrupt.h"
 #include "commands.h"
 #include "files/graph_apply.h"
 #include "files/graph_reader.h"
@@ -133,7 +134,7 @@ int render_command(const std::vector<std::string>& args) {
     if (input.empty()) return usage_error("render", "no graph file");
     if (output.empty()) return usage_error("render", "no output file (-o OUT.png)");
 
-    graph_read read = read_graph_file(input);
+    graph_read read = read_graph_file(input, interrupt_token());
     if (!read.ok()) {
         print_unreadable(read);
         return exit_failed;

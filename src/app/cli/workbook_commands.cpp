@@ -2,6 +2,7 @@
 // sheets: a workbook's sheets with their used size.
 #include "base/version.h"
 #include "cli_output.h"
+#include "interrupt.h"
 #include "commands.h"
 #include "files/graph_writer.h"
 #include "graph/datafield.h"
@@ -50,7 +51,7 @@ struct workbook_options {
 
 template <class Reader>
 int convert_with(Reader& reader, const workbook_options& o, import_choice choice) {
-    const std::int32_t book = reader.open_book(o.input);
+    const std::int32_t book = reader.open_book(o.input, interrupt_token());
     if (book < 0) {
         print_error(reader.last_error());
         return exit_failed;
@@ -67,7 +68,7 @@ int convert_with(Reader& reader, const workbook_options& o, import_choice choice
         print_error("no sheet \"" + o.sheet + "\" in " + o.input);
         return exit_failed;
     }
-    const import_result imported = run_import(reader, book, choice);
+    const import_result imported = run_import(reader, book, choice, interrupt_token());
     axis_values<std::string> captions{"X", "Y", "Z"};
     if (imported.captions) {
         const auto& c = *imported.captions;
