@@ -1,15 +1,19 @@
 // Face building at scale: uniform random points and a jittered lattice; and
 // a million points of each seeded set, whose faces must keep their hash.
+#include "base/work_stopped.h"
 #include "graph/datafield.h"
 #include "graph/seeded_point_sets.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <stop_token>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -78,6 +82,45 @@ BENCHMARK_CAPTURE(faces, cluster, cluster_with_outliers)
     ->Arg(1'000'000)
     ->Unit(benchmark::kMillisecond)
     ->Apply(best_of_three);
+
+// How long the builder takes to leave once stopped half a second into its
+// work: what the user waits for after Cancel or Ctrl+C.
+void stop_latency(benchmark::State& state, tessaline::data_points_ (*made_by)(std::int64_t)) {
+    const auto points = made_by(state.range(0));
+    for (auto _ : state) {
+        tessaline::Datafield field;
+        std::stop_source stop;
+        std::chrono::steady_clock::time_point asked;
+        std::thread stopper([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            asked = std::chrono::steady_clock::now();
+            stop.request_stop();
+        });
+        bool stopped = false;
+        try {
+            field.load_points(points, stop.get_token());
+        } catch (const tessaline::work_stopped&) {
+            stopped = true;
+        }
+        const auto left = std::chrono::steady_clock::now();
+        stopper.join();
+        if (!stopped) {
+            state.SkipWithError("finished before the stop");
+            return;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(left - asked).count());
+    }
+}
+BENCHMARK_CAPTURE(stop_latency, uniform, uniform_points)
+    ->Arg(1'000'000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK_CAPTURE(stop_latency, cluster, cluster_with_outliers)
+    ->Arg(1'000'000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 // The faces of a million seeded points, as recorded when the builder matched
 // the reference; a run that gives others fails.
