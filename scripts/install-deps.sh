@@ -12,6 +12,7 @@ zlib1g-dev libpng-dev
 libpugixml-dev libzip-dev libfreexl-dev libexpat1-dev libgsf-1-dev libassimp-dev
 libgtest-dev libgmock-dev libbenchmark-dev
 xvfb xauth
+dpkg-dev file libxml2-utils
 "
 
 missing=""
