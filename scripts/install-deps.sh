@@ -9,9 +9,10 @@ qt6-base-dev libqt6opengl6-dev libqt6svg6
 libgl-dev libglu1-mesa-dev libegl-dev libegl1-mesa-dev libgl1-mesa-dri
 libfreetype-dev libfontconfig-dev fonts-dejavu-core
 zlib1g-dev libpng-dev
-libpugixml-dev libzip-dev libfreexl-dev libexpat1-dev libgsf-1-dev
+libpugixml-dev libzip-dev libfreexl-dev libexpat1-dev libgsf-1-dev libassimp-dev
 libgtest-dev libgmock-dev libbenchmark-dev
 xvfb xauth
+dpkg-dev file libxml2-utils
 "
 
 missing=""

@@ -17,6 +17,9 @@ run_suite() {
 
 scripts/build.sh -DTESSALINE_WERROR=ON
 run_suite build
+# That build as a Debian package, unpacked and started (seconds, no network).
+(cd build && cpack -G DEB >/dev/null)
+scripts/check-deb.sh "$(ls -t build/tessaline_*.deb | head -n 1)"
 [ "$sanitize" = yes ] || exit 0
 
 # The options hold for the build too: it lists each program's tests by running it.

@@ -5,6 +5,7 @@
 // by one redraw.
 #pragma once
 
+#include "files/mesh_export.h"
 #include "graph/datafield.h"
 #include "net/update_check_thread.h"
 #include "view/view_angles.h"
@@ -109,6 +110,7 @@ class TFMain : public QMainWindow, public update_check_window {
     // the reading or the file is another program's (both without an error).
     QString open_graph_file(const QString& path, bool* opened = nullptr);
     QString save_snapshot(const QString& path);
+    QString export_mesh_file(const QString& path, mesh_format format);
 
     // The update check's side: request values on the GUI thread, the reply.
     QString update_host_value() const override;
@@ -128,6 +130,7 @@ class TFMain : public QMainWindow, public update_check_window {
     void load_btnClick();
     void Open1Click();
     void shoot_btnClick();
+    void Export1Click();
     void About1Click();
 
     // The import command: the notice unless turned off, the import window,
@@ -257,6 +260,7 @@ class TFMain : public QMainWindow, public update_check_window {
     QAction* DataImport1 = nullptr;
     QAction* Save1 = nullptr;
     QAction* Open1 = nullptr;
+    QAction* Export1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* V1 = nullptr;
     QAction* Move1 = nullptr;
@@ -276,6 +280,9 @@ class TFMain : public QMainWindow, public update_check_window {
     QFileDialog* xyz_save_dialog = nullptr;
     QFileDialog* xyz_open_dialog = nullptr;
     QFileDialog* snapshot_save_dialog = nullptr;
+    // Made at the first export and kept, so it remembers folder and format.
+    QFileDialog* export_dialog = nullptr;
+    QFileDialog* mesh_export_dialog();
 
     // A click on the settings column's own background: the splitter goes to
     // x 1080, which narrows the column to its least width.

@@ -121,6 +121,7 @@ void TFMain::build_menus() {
     file->addSeparator()->setObjectName(QStringLiteral("N4"));
     Save1 = menu_item(file, "Save1", tr("Save As"), QKeySequence(Qt::Key_F2), "save");
     Open1 = menu_item(file, "Open1", tr("Open"), QKeySequence(Qt::Key_F3), "open");
+    Export1 = menu_item(file, "Export1", tr("Export..."), QKeySequence(tr("Ctrl+E")));
     file->addSeparator()->setObjectName(QStringLiteral("N3"));
     Exit1 = menu_item(file, "Exit1", tr("Exit"), QKeySequence(tr("Alt+F4")));
 
@@ -157,6 +158,7 @@ void TFMain::build_menus() {
     connect(DataImport1, &QAction::triggered, this, &TFMain::DataImport1Click);
     connect(Save1, &QAction::triggered, this, &TFMain::Save1Click);
     connect(Open1, &QAction::triggered, this, &TFMain::Open1Click);
+    connect(Export1, &QAction::triggered, this, &TFMain::Export1Click);
     // Closing the window ends the program, as a close by the title bar does.
     connect(Exit1, &QAction::triggered, this, &QWidget::close);
     connect(V1, &QAction::triggered, this, &TFMain::V1Click);

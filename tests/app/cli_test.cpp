@@ -1,5 +1,7 @@
 // Runs the built tessaline-cli as a user would, in the "C" locale.
 #include "files/graph_reader.h"
+#include "files/graph_writer.h"
+#include "support/mesh_readers.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -288,4 +290,65 @@ TEST(Cli, InterruptStopsAndLeavesNothing) {
     EXPECT_EQ(file_text(target), "the user's graph");
     EXPECT_EQ(folder_entries(folder.path()),
               (std::vector<std::string>{"big.csv", "old.xyz", "stderr.txt"}));
+}
+
+TEST(Cli, ExportWritesTheFormatItsNameOrOptionSays) {
+    temp_folder folder;
+    const std::string graph = TESSALINE_TEST_DATA "/files/worked_example.xyz";
+    for (const char* name : {"m.ply", "m.obj", "m.stl", "m.glb"}) {
+        const run_result r = run_cli(folder, {"export", graph, "-o", (folder / name).string()});
+        ASSERT_EQ(r.status, 0) << name << ": " << r.err;
+        EXPECT_EQ(r.out, "points written: 3\nfaces written: 1\n");
+    }
+    const read_mesh ply = read_ply(folder / "m.ply");
+    ASSERT_EQ(ply.error, "");
+    EXPECT_EQ(ply.points, (std::vector<std::array<double, 3>>{{0, 0, 1}, {1, 0, 2}, {0, 1, 3}}));
+    EXPECT_EQ(read_obj(folder / "m.obj").points, ply.points);
+    EXPECT_EQ(read_glb(folder / "m.glb").faces.size(), 1u);
+    EXPECT_EQ(read_stl(folder / "m.stl").normals.size(), 1u);
+    // --format wins over the name.
+    run_result r =
+        run_cli(folder, {"export", graph, "--format", "glb", "-o", (folder / "mesh.bin").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read_glb(folder / "mesh.bin").error, "");
+
+    r = run_cli(folder, {"export", graph, "-o", (folder / "m.txt").string()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(contains(r.err, ".ply, .obj, .stl or .glb")) << r.err;
+    r = run_cli(folder, {"export", graph, "--format", "fbx", "-o", (folder / "m.ply").string()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(contains(r.err, "unknown format \"fbx\"")) << r.err;
+    r = run_cli(folder, {"export", graph});
+    EXPECT_EQ(r.status, 2);
+}
+
+TEST(Cli, ExportOfAGraphWithoutPointsOrFacesSaysWhatItCannotDo) {
+    temp_folder folder;
+    graph_document empty;
+    ASSERT_TRUE(save_graph_file(folder / "empty.xyz", empty, "1").ok());
+    write_text(folder / "keep.glb", "old");
+    run_result r = run_cli(
+        folder, {"export", (folder / "empty.xyz").string(), "-o", (folder / "keep.glb").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(contains(r.err, "the graph has no point")) << r.err;
+    EXPECT_EQ(file_text(folder / "keep.glb"), "old");
+
+    graph_document two;
+    two.points = {{0, 0, 0}, {1, 1, 1}};
+    ASSERT_TRUE(save_graph_file(folder / "two.xyz", two, "1").ok());
+    r = run_cli(folder,
+                {"export", (folder / "two.xyz").string(), "-o", (folder / "two.stl").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(contains(r.err, "only triangles")) << r.err;
+    r = run_cli(folder,
+                {"export", (folder / "two.xyz").string(), "-o", (folder / "two.ply").string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read_ply(folder / "two.ply").points.size(), 2u);
+
+    // A table is not a graph file: the way to one is said.
+    write_text(folder / "t.csv", "1,2,3\n");
+    r = run_cli(folder, {"export", (folder / "t.csv").string(), "-o", (folder / "t.ply").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(contains(r.err, "tessaline-cli convert")) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(folder / "t.ply"));
 }

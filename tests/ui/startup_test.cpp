@@ -154,6 +154,7 @@ TEST_F(WindowTest, MenusHaveTheirCaptionsShortcutsAndImages) {
         {"DataImport1", "Data Import", QKeySequence("Ctrl+I"), false},
         {"Save1", "Save As", QKeySequence(Qt::Key_F2), true},
         {"Open1", "Open", QKeySequence(Qt::Key_F3), true},
+        {"Export1", "Export...", QKeySequence("Ctrl+E"), false},
         {"Exit1", "Exit", QKeySequence("Alt+F4"), false},
         {"V1", "Rotate", QKeySequence(Qt::Key_F5), true},
         {"Move1", "Move", QKeySequence(Qt::Key_F6), true},

@@ -20,6 +20,7 @@ inline constexpr int default_picture_height = 682;
 int convert_command(const std::vector<std::string>& args);
 int info_command(const std::vector<std::string>& args);
 int sheets_command(const std::vector<std::string>& args);
+int export_command(const std::vector<std::string>& args);
 
 // Builds the faces of the points and saves them with the view of a fresh
 // start; prints points read, rows skipped and faces built. No point read is

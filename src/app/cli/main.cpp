@@ -64,6 +64,14 @@ constexpr command commands[] = {
      "(either may be empty: the data's own bound), leaving out the points and\n"
      "faces beyond.",
      render_command},
+    {"export", "GRAPH.xyz -o MESH.(ply|obj|stl|glb) [--format ply|obj|stl|glb]",
+     "Writes a graph file's mesh for other 3-D programs.\n"
+     "The points with their data values and the faces, in the format the output's\n"
+     "extension names (or --format): PLY (binary, coordinates as doubles), OBJ\n"
+     "(text, exact values), STL (binary, triangles only) or glTF 2.0 binary (.glb).\n"
+     "STL and glTF hold 32-bit floats. Faces are written counter-clockwise seen\n"
+     "from above. A graph without faces gives points alone (not in STL).",
+     export_command},
 };
 
 void print_usage(std::ostream& out) {
