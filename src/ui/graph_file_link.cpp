@@ -33,10 +33,8 @@ void select_pair(QRadioButton* off, QRadioButton* on, bool value) {
 
 } // namespace
 
-QString TFMain::save_graph_file(const QString& path) {
+graph_document TFMain::view_document() const {
     graph_document d;
-    d.points = datafield->points;
-    d.faces = datafield->faces;
     if (screen) {
         d.camera = {screen->alpha, screen->betta, screen->radius, screen->move_a, screen->move_b};
         d.selected_point_id = screen->get_space().selected_point_id;
@@ -62,13 +60,30 @@ QString TFMain::save_graph_file(const QString& path) {
     d.scaling = datafield->scaling;
     d.limits = {datafield->limits_x, datafield->limits_y, datafield->limits_z};
     d.orthographic = screen && screen->orthographic;
+    return d;
+}
+
+QString TFMain::save_graph_file(const QString& path) {
+    graph_document d = view_document();
+    d.points = datafield->points;
+    d.faces = datafield->faces;
     const save_result result =
         tessaline::save_graph_file(file_path(path), d, program_version.toStdString());
-    return QString::fromStdString(result.error);
+    if (!result.ok()) return QString::fromStdString(result.error);
+    // The file now holds the window's state: no change is left unsaved.
+    set_document(path);
+    return {};
 }
 
 QString TFMain::open_graph_file(const QString& path) {
-    const graph_read read = read_graph_file(file_path(path));
+    return show_graph_read(read_graph_file(file_path(path)), path);
+}
+
+graph_read TFMain::read_graph(const QString& path) const {
+    return read_graph_file(file_path(path));
+}
+
+QString TFMain::show_graph_read(const graph_read& read, const QString& path) {
     if (read.status == graph_file_status::unreadable) {
         QString error = QString::fromStdString(read.error);
         if (read.table_or_workbook)
@@ -101,6 +116,7 @@ QString TFMain::open_graph_file(const QString& path) {
     // Rebuilt marks and newly set captions stand at zoom 1; wherever the
     // settings stopped, the marks get the zoom steps the window now holds.
     place_marks();
+    set_document(path);
     return {};
 }
 
