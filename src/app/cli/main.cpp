@@ -50,8 +50,11 @@ constexpr command commands[] = {
      "AXIS TEXT POSITION, the caption first.",
      info_command},
     {"render",
-     "GRAPH.xyz -o OUT.png [--size WxH] [--fit|--classic] [--view top|front|side|default]\n"
-     "                            [--ortho] [--range-x MIN:MAX] [--range-y ..] [--range-z ..]",
+     "GRAPH.xyz|TABLE.csv -o OUT.png [--size WxH] [--scale F] [--fit|--classic]\n"
+     "                            [--view top|front|side|default] [--ortho]\n"
+     "                            [--range-x MIN:MAX] [--range-y ..] [--range-z ..]\n"
+     "       tessaline-cli render BOOK.(xlsx|xls|ods) --sheet N|NAME --x COL --y COL --z COL\n"
+     "                            [--first-row R] [--title-row T] -o OUT.png [options above]",
      "Draws a graph file's whole view and saves it as a PNG picture.\n"
      "The camera, graph modes, label flags and colour, zoom steps, captions, point\n"
      "size and selection are those stored in the file; the picture is what the\n"
@@ -60,7 +63,10 @@ constexpr command commands[] = {
      "graph anew), --view turns the camera to a fixed view and frames the graph,\n"
      "--ortho draws in parallel projection, --range-x/y/z limit an axis to MIN:MAX\n"
      "(either may be empty: the data's own bound), leaving out the points and\n"
-     "faces beyond.",
+     "faces beyond. --scale F multiplies the picture's size (and the dots) by F,\n"
+     "up to 16384 pixels a side: --scale 4 for print.\n"
+     "A table or workbook is read as convert reads it and drawn as a fresh import\n"
+     "shows it, framed on the whole graph.",
      render_command},
 };
 
