@@ -94,6 +94,15 @@ TEST_F(OpenFiles, SavingClearsTheMarkAndChangesToWhatTheFileKeepsSetIt) {
     screen().alpha += 10;
     window->redraw();
     EXPECT_TRUE(window->isWindowModified());
+
+    // The file opened again is the window's state: nothing unsaved, also
+    // once the view has painted and settled.
+    answer_unsaved_changes(QMessageBox::Discard);
+    ASSERT_TRUE(window->open_file(graph));
+    QTest::qWait(100);
+    window->redraw();
+    EXPECT_FALSE(window->isWindowModified());
+    EXPECT_EQ(window->windowTitle(), "t.xyz[*] - Tessaline");
 }
 
 TEST_F(OpenFiles, ClosingOverUnsavedChangesAsks) {

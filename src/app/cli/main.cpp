@@ -31,8 +31,9 @@ constexpr command commands[] = {
      "                            [--first-row R] [--title-row T] [--fit] -o OUT.xyz",
      "Makes a graph file from the X, Y and Z columns of a table or a workbook.\n"
      "A CSV or TSV table: the first three columns are read; the separator (tab,\n"
-     "\";\" or \",\") is taken from the first row, which is the header giving the\n"
-     "captions when it holds no numbers. A workbook: the sheet (number from 1 or\n"
+     "\";\", \",\" or blanks) is the one that parts the first rows into the most\n"
+     "numbers, and the first row is the header giving the captions when it holds\n"
+     "no numbers. A workbook: the sheet (number from 1 or\n"
      "name), the columns (letters) and rows (numbers from 1) are chosen as in the\n"
      "import window; the first data row defaults to the row after the title row,\n"
      "or 1, and the title row gives the captions. Rows that do not convert are\n"
