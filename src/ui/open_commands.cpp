@@ -7,6 +7,7 @@
 #include "error_report.h"
 #include "import_window.h"
 
+#include "base/memory_error.h"
 #include "files/graph_reader.h"
 
 #include <QDragEnterEvent>
@@ -14,6 +15,8 @@
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
+
+#include <exception>
 
 namespace tessaline {
 
@@ -43,7 +46,14 @@ bool TFMain::open_file(const QString& path) {
 
 bool TFMain::import_file(const QString& path) {
     TFFiles files(*this);
-    files.open_file(path);
+    // Nothing may be thrown through the event loop (a drop or a menu item
+    // runs this): memory short while reading is said in words.
+    try {
+        files.open_file(path);
+    } catch (const std::exception& error) {
+        report_error(this, QString::fromStdString(error_text(error)));
+        return false;
+    }
     if (files.chosen_path.isEmpty()) return false;
     files.exec();
     if (!files.failure.isEmpty()) {
