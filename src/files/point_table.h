@@ -27,9 +27,7 @@ struct point_table_read {
     bool ok() const { return error.empty(); }
 };
 
-// The separator is a tab, else ";", else "," by what the first row holds (or
-// the next, after a title of one word); without any, runs of spaces and tabs
-// part the cells.
+// The separator is chosen by table_separator (files/table_text.h).
 point_table parse_point_table(std::string_view text);
 
 point_table_read read_point_table(const std::filesystem::path& path);

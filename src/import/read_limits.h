@@ -27,6 +27,8 @@ struct read_limits {
     int max_depth = 256;
     // Size of a BIFF file, which its library reads whole.
     std::uint64_t max_biff_bytes = std::uint64_t{256} << 20;
+    // Size of a text table, which is read whole before it is parted into cells.
+    std::uint64_t max_table_bytes = std::uint64_t{512} << 20;
 };
 
 // The largest grid either format can hold; cells beyond it are not read.

@@ -32,6 +32,15 @@ bool is_ods_package(const zip_archive& archive) {
                         *mimetype == "application/vnd.oasis.opendocument.spreadsheet-template");
 }
 
+// A name that claims a workbook: such a file is not read as a text table.
+bool has_workbook_suffix(const std::string& path) {
+    std::string suffix = std::filesystem::path(path).extension().string();
+    for (char& c : suffix)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return suffix == ".xlsx" || suffix == ".xlsm" || suffix == ".xls" || suffix == ".ods" ||
+           suffix == ".ots";
+}
+
 std::string file_name_of(const std::string& path) {
     std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -58,6 +67,8 @@ bool read_by_content(const std::string& path, read_budget& budget, workbook& boo
         }
         return false;
     case file_kind::unknown:
+        if (!has_workbook_suffix(path) && std::filesystem::exists(status))
+            return read_text_table(path, budget, book, reason);
         break;
     }
     reason = "the file is not an Excel or OpenDocument workbook";

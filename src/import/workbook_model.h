@@ -13,7 +13,8 @@
 
 namespace tessaline {
 
-enum class workbook_format : std::uint8_t { xlsx, ods, biff };
+// `text`: a CSV, TSV or blank-separated table, shown as a workbook of one sheet.
+enum class workbook_format : std::uint8_t { xlsx, ods, biff, text };
 
 enum class cell_kind : std::uint8_t { empty, number, text, boolean, date, error };
 

@@ -79,7 +79,7 @@ class input_gate : public QObject {
 
 } // namespace
 
-busy_work::busy_work(QWidget* parent) : parent_(parent) {
+busy_work::busy_work(QWidget* parent, int quiet_for) : parent_(parent), quiet_for_(quiet_for) {
     since_start_.start();
 }
 
@@ -132,7 +132,7 @@ bool busy_work::run(const QString& label, const std::function<void(const std::st
     QTimer later;
     later.setSingleShot(true);
     QObject::connect(&later, &QTimer::timeout, [this, &label] { show_dialog(label); });
-    if (!dialog_) later.start(std::max<qint64>(quiet_milliseconds - since_start_.elapsed(), 0));
+    if (!dialog_) later.start(std::max<qint64>(quiet_for_ - since_start_.elapsed(), 0));
     loop.exec();
     worker.join();
     current_stop_ = nullptr;

@@ -18,7 +18,7 @@ namespace tessaline {
 
 class busy_work {
   public:
-    explicit busy_work(QWidget* parent);
+    explicit busy_work(QWidget* parent, int quiet_for = quiet_milliseconds);
     ~busy_work();
     busy_work(const busy_work&) = delete;
     busy_work& operator=(const busy_work&) = delete;
@@ -40,6 +40,7 @@ class busy_work {
     void show_dialog(const QString& label);
 
     QWidget* parent_;
+    int quiet_for_;
     QElapsedTimer since_start_;
     std::unique_ptr<QProgressDialog> dialog_;
     std::stop_source* current_stop_ = nullptr; // of the work now running

@@ -37,9 +37,13 @@ void TFMain::build_dialogs() {
     xyz_save_dialog = file_dialog(this, "xyz_save_dialog", tr("Save Graph Object"),
                                   QStringLiteral("*.xyz (*.xyz)"), QStringLiteral("xyz"),
                                   QFileDialog::AcceptSave);
-    xyz_open_dialog =
-        file_dialog(this, "xyz_open_dialog", tr("Open Graph Object"), QStringLiteral("xyz (*.xyz)"),
-                    QStringLiteral("xyz"), QFileDialog::AcceptOpen);
+    // Tables and workbooks open the import window on them.
+    xyz_open_dialog = file_dialog(
+        this, "xyz_open_dialog", tr("Open Graph Object"),
+        tr("Graphs, tables and workbooks (*.xyz *.csv *.tsv *.txt *.dat *.xlsx *.xls *.ods);;"
+           "Graph files (*.xyz);;Tables (*.csv *.tsv *.txt *.dat);;"
+           "Workbooks (*.xlsx *.xls *.ods);;All files (*)"),
+        QStringLiteral("xyz"), QFileDialog::AcceptOpen);
     snapshot_save_dialog = file_dialog(this, "snapshot_save_dialog", tr("Snapshot Save"),
                                        QStringLiteral("*.png (*.png)"), QStringLiteral("png"),
                                        QFileDialog::AcceptSave);
@@ -61,10 +65,7 @@ bool TFMain::save_command() {
 bool TFMain::open_command() {
     const QString path = choose_path(xyz_open_dialog);
     if (path.isEmpty()) return true;
-    const QString error = open_graph_file(path);
-    if (error.isEmpty()) return true;
-    report_error(this, error);
-    return false;
+    return open_file(path);
 }
 
 // The tool-bar buttons redraw after their dialog, also when it was cancelled;

@@ -34,10 +34,8 @@ void select_pair(QRadioButton* off, QRadioButton* on, bool value) {
 
 } // namespace
 
-QString TFMain::save_graph_file(const QString& path) {
+graph_document TFMain::view_document() const {
     graph_document d;
-    d.points = datafield->points;
-    d.faces = datafield->faces;
     if (screen) {
         d.camera = {screen->alpha, screen->betta, screen->radius, screen->move_a, screen->move_b};
         d.selected_point_id = screen->get_space().selected_point_id;
@@ -63,35 +61,42 @@ QString TFMain::save_graph_file(const QString& path) {
     d.scaling = datafield->scaling;
     d.limits = {datafield->limits_x, datafield->limits_y, datafield->limits_z};
     d.orthographic = screen && screen->orthographic;
+    return d;
+}
+
+QString TFMain::save_graph_file(const QString& path) {
+    graph_document d = view_document();
+    d.points = datafield->points;
+    d.faces = datafield->faces;
     const save_result result =
         tessaline::save_graph_file(file_path(path), d, program_version.toStdString());
-    return QString::fromStdString(result.error);
+    if (!result.ok()) return QString::fromStdString(result.error);
+    // The file now holds the window's state: no change is left unsaved.
+    set_document(path);
+    return {};
 }
 
 QString TFMain::open_graph_file(const QString& path, bool* opened) {
     if (opened) *opened = false;
-    graph_read read;
-    // Built aside, so that a stop or running out of memory halfway keeps the
-    // graph that is shown.
-    Datafield loaded;
-    bool done = false;
-    try {
-        busy_work busy(this);
-        done = busy.run(tr("Opening %1 ...").arg(path), [&](const std::stop_token& stop) {
-            read = read_graph_file(file_path(path), stop);
-            if (!read.ok() || !read.graph_loaded) return;
-            take_scene_units(loaded, read.document);
-            loaded.load_graph(read.document.points, read.document.faces);
-        });
-    } catch (const std::bad_alloc&) {
-        const std::uint64_t needed =
-            read.document.points.size() * (sizeof(data_point) + sizeof(gl_point)) +
-            read.document.faces.size() * (sizeof(triangle) + sizeof(vector_3d));
-        return tr("Cannot open \"%1\": %2")
-            .arg(path, QString::fromStdString(not_enough_memory("show its graph", needed)));
-    }
+    const std::optional<graph_read> read = read_graph(path);
     // Stopped by the user: the window stays as it was, without a word.
-    if (!done) return {};
+    if (!read) return {};
+    const QString error = show_graph_read(*read, path);
+    if (opened) *opened = error.isEmpty() && read->ok();
+    return error;
+}
+
+std::optional<graph_read> TFMain::read_graph(const QString& path) {
+    graph_read read;
+    busy_work busy(this, open_quiet_milliseconds);
+    if (!busy.run(tr("Opening %1 ...").arg(path), [&](const std::stop_token& stop) {
+            read = read_graph_file(file_path(path), stop);
+        }))
+        return std::nullopt;
+    return read;
+}
+
+QString TFMain::show_graph_read(const graph_read& read, const QString& path) {
     if (read.status == graph_file_status::unreadable) {
         QString error = QString::fromStdString(read.error);
         if (read.table_or_workbook)
@@ -101,8 +106,20 @@ QString TFMain::open_graph_file(const QString& path, bool* opened) {
     }
     // A well-formed file of another program is passed over without a word.
     if (read.status != graph_file_status::read) return {};
-    if (opened) *opened = true;
     if (read.graph_loaded) {
+        // Built aside, so that running out of memory halfway keeps the graph
+        // that is shown.
+        Datafield loaded;
+        take_scene_units(loaded, read.document);
+        try {
+            loaded.load_graph(read.document.points, read.document.faces);
+        } catch (const std::bad_alloc&) {
+            const std::uint64_t needed =
+                read.document.points.size() * (sizeof(data_point) + sizeof(gl_point)) +
+                read.document.faces.size() * (sizeof(triangle) + sizeof(vector_3d));
+            return tr("Cannot open \"%1\": %2")
+                .arg(path, QString::fromStdString(not_enough_memory("show its graph", needed)));
+        }
         replace_graph(std::move(loaded));
         show_scaling(datafield->scaling);
         show_limits();
@@ -112,6 +129,7 @@ QString TFMain::open_graph_file(const QString& path, bool* opened) {
     // Rebuilt marks and newly set captions stand at zoom 1; wherever the
     // settings stopped, the marks get the zoom steps the window now holds.
     place_marks();
+    set_document(path);
     return {};
 }
 

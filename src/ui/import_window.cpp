@@ -78,7 +78,8 @@ TFFiles::TFFiles(TFMain& main) : QDialog(&main), main_(main) {
 
     od = new QFileDialog(this);
     od->setObjectName(QStringLiteral("od"));
-    od->setNameFilter(QStringLiteral("*.xls;*.xlsx;*.ods (*.xls *.xlsx *.ods)"));
+    od->setNameFilter(tr("Workbooks and tables (*.xls *.xlsx *.ods *.csv *.tsv *.txt *.dat);;"
+                         "All files (*)"));
     od->setFileMode(QFileDialog::ExistingFile);
     od->setAcceptMode(QFileDialog::AcceptOpen);
     if (!main_.import_folder.isEmpty()) od->setDirectory(main_.import_folder);

@@ -41,6 +41,8 @@ bool TFFiles::run_import() {
             show_note(tr("No row of the chosen columns holds three numbers"), main_.product_name);
             return false;
         }
+        // Cancel keeps the picks in the window and the graph as it was.
+        if (!main_.confirm_unsaved_changes(this)) return false;
         auto built = std::make_unique<Datafield>();
         built->scaling = main_.new_graph_scaling();
         const bool built_all =
@@ -50,6 +52,7 @@ bool TFFiles::run_import() {
         main_.imported_points = std::move(result.points);
         main_.show_imported_graph(std::move(*built), result.captions);
     }
+    main_.set_imported(chosen_path);
     main_.StatusBar1->showMessage(tr("Imported %L1 points from %2; %L3 rows skipped")
                                       .arg(main_.imported_points.size())
                                       .arg(QFileInfo(chosen_path).fileName())

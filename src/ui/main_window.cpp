@@ -66,6 +66,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     connect_settings_column();
     connect_navigation();
     resize(1079, 798);
+    setAcceptDrops(true);
     // The screen comes with the view's GL context, when the window is first
     // shown; it then receives the graph modes, the label colour and the rest.
     apply_point_size_enabling();
@@ -117,18 +118,14 @@ void TFMain::apply_all_to_scene() {
 }
 
 void TFMain::open_start_file(const QString& path) {
-    if (!path.isEmpty()) {
-        const QString error = open_graph_file(path);
-        if (!error.isEmpty()) {
-            report_error(this, error);
-            return;
-        }
-    }
+    if (!path.isEmpty() && !open_file(path)) return;
     redraw();
 }
 
 void TFMain::redraw() {
     ++redraw_requests;
+    // Every change that a graph file keeps ends in a redraw.
+    update_title();
     // The view paints the whole frame once for any number of requests before
     // the next paint.
     space_panel->update();

@@ -5,12 +5,17 @@
 // by one redraw.
 #pragma once
 
+#include "busy_work.h"
+
+#include "files/graph_document.h"
 #include "files/mesh_export.h"
 #include "graph/datafield.h"
 #include "net/update_check_thread.h"
+#include "view/surface.h"
 #include "view/view_angles.h"
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -109,8 +114,53 @@ class TFMain : public QMainWindow, public update_check_window {
     // `opened` tells whether the file was taken: not when the user stopped
     // the reading or the file is another program's (both without an error).
     QString open_graph_file(const QString& path, bool* opened = nullptr);
-    QString save_snapshot(const QString& path);
     QString export_mesh_file(const QString& path, mesh_format format);
+    // What read_graph_file read, put into the window; an error text as above.
+    QString show_graph_read(const graph_read& read, const QString& path);
+    // Read under the progress window; nothing when the user stopped it.
+    std::optional<graph_read> read_graph(const QString& path);
+    // How long a read goes before its progress window shows (tests shorten it).
+    int open_quiet_milliseconds = busy_work::quiet_milliseconds;
+
+    // Opens a graph file as Open does, or the import window on a table or a
+    // workbook, for File > Open, the command line and a file dropped on the
+    // window. Failures are reported; false when one was.
+    bool open_file(const QString& path);
+    // The import window already on `path`, skipping its own file dialog;
+    // false when the file could not be read (the window reported why).
+    bool import_file(const QString& path);
+
+    // The file the window's graph was read from or last saved to (empty
+    // when none), and the name the title shows (a graph file's or, after an
+    // import, the table's).
+    QString document_path;
+    QString document_name;
+    // The view's state as a graph file keeps it, without points and faces.
+    graph_document view_document() const;
+    // A graph whose data or saved view differs from the file it came from.
+    bool has_unsaved_changes() const;
+    // Before the window's graph is replaced or the window closes: asks Save /
+    // Discard / Cancel over unsaved changes. True when the caller may go on
+    // (nothing unsaved, saved, or discarded); false on Cancel or a save that
+    // was cancelled or failed.
+    bool confirm_unsaved_changes(QWidget* parent);
+    // The window's state is that of the graph file `path`.
+    void set_document(const QString& path);
+    // The graph came from an import of `source` and is in no file yet.
+    void set_imported(const QString& source);
+    // The title with the document's name and the unsaved-changes mark.
+    void update_title();
+
+    // The recent files, newest first, as the settings store keeps them.
+    QStringList recent_files() const;
+    void remember_recent_file(const QString& path);
+    // Opens an item of Recent Files; one that is gone is reported and dropped.
+    void open_recent_file(const QString& path);
+    // At a scale other than 1, the view drawn that many times larger.
+    QString save_snapshot(const QString& path, double scale = 1);
+    // The scale dialog of Make Snapshot at Scale; 0 when it was cancelled.
+    double ask_snapshot_scale();
+    void MakeScaledSnapshot1Click();
 
     // The update check's side: request values on the GUI thread, the reply.
     QString update_host_value() const override;
@@ -261,6 +311,7 @@ class TFMain : public QMainWindow, public update_check_window {
     QAction* Save1 = nullptr;
     QAction* Open1 = nullptr;
     QAction* Export1 = nullptr;
+    QMenu* RecentFiles1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* V1 = nullptr;
     QAction* Move1 = nullptr;
@@ -272,6 +323,7 @@ class TFMain : public QMainWindow, public update_check_window {
     QAction* FrontView1 = nullptr;
     QAction* SideView1 = nullptr;
     QAction* MakeSnapshoot1 = nullptr;
+    QAction* MakeScaledSnapshot1 = nullptr;
     QAction* Points1 = nullptr;
     QAction* Lines1 = nullptr;
     QAction* Pligones1 = nullptr;
@@ -290,11 +342,17 @@ class TFMain : public QMainWindow, public update_check_window {
 
   protected:
     void wheelEvent(QWheelEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     // The settings column's wheel zooms the view, and its background clicks.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void build_menus();
+    void build_recent_files_menu(QMenu* file);
+    void fill_recent_files_menu();
+    void store_recent_files(const QStringList& list);
     void build_tool_bars();
     void build_settings_column();
     QGroupBox* build_font_settings();
@@ -321,6 +379,13 @@ class TFMain : public QMainWindow, public update_check_window {
     bool save_command();
     bool open_command();
     void import_command();
+    // Saves for confirm_unsaved_changes: over the document's own graph file
+    // when it has one, else through the Save dialog. True once saved.
+    bool save_before_replacing();
+
+    // The view as last saved or opened, and whether data came in since.
+    graph_document saved_view_;
+    bool data_unsaved_ = false;
 
     // Wheel angle not yet a whole notch (touchpads send small steps).
     int wheel_rest_ = 0;
@@ -331,6 +396,9 @@ class TFMain : public QMainWindow, public update_check_window {
     // Told to stop first when the window goes, before what the check reads.
     std::unique_ptr<update_check_owner> update_check;
 };
+
+// The view's size times the scale, rounded to whole pixels.
+pixel_size scaled_size(pixel_size view, double scale);
 
 // Brings a step counter read from a file into its cap.
 std::int32_t capped_marks_step(std::int32_t step);

@@ -121,6 +121,7 @@ void TFMain::build_menus() {
     file->addSeparator()->setObjectName(QStringLiteral("N4"));
     Save1 = menu_item(file, "Save1", tr("Save As"), QKeySequence(Qt::Key_F2), "save");
     Open1 = menu_item(file, "Open1", tr("Open"), QKeySequence(Qt::Key_F3), "open");
+    build_recent_files_menu(file);
     Export1 = menu_item(file, "Export1", tr("Export..."), QKeySequence(tr("Ctrl+E")));
     file->addSeparator()->setObjectName(QStringLiteral("N3"));
     Exit1 = menu_item(file, "Exit1", tr("Exit"), QKeySequence(tr("Alt+F4")));
@@ -144,6 +145,8 @@ void TFMain::build_menus() {
     view->addSeparator()->setObjectName(QStringLiteral("N5"));
     MakeSnapshoot1 = menu_item(view, "MakeSnapshoot1", tr("Make Snapshot"),
                                QKeySequence(Qt::Key_F9), "snapshot");
+    MakeScaledSnapshot1 = menu_item(view, "MakeScaledSnapshot1", tr("Make Snapshot at Scale..."),
+                                    QKeySequence(tr("Shift+F9")));
 
     QMenu* mode = MainMenu1->addMenu(tr("&Mode"));
     mode->setObjectName(QStringLiteral("Mode1"));
@@ -171,6 +174,7 @@ void TFMain::build_menus() {
     connect(FrontView1, &QAction::triggered, this, [this] { preset_view(front_view); });
     connect(SideView1, &QAction::triggered, this, [this] { preset_view(side_view); });
     connect(MakeSnapshoot1, &QAction::triggered, this, &TFMain::shoot_btnClick);
+    connect(MakeScaledSnapshot1, &QAction::triggered, this, &TFMain::MakeScaledSnapshot1Click);
     connect(Points1, &QAction::triggered, this, &TFMain::Points1Click);
     connect(Lines1, &QAction::triggered, this, &TFMain::Lines1Click);
     connect(Pligones1, &QAction::triggered, this, &TFMain::Pligones1Click);

@@ -5,6 +5,7 @@
 #include <QOpenGLFramebufferObject>
 #include <QOpenGLFunctions>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tessaline {
@@ -34,13 +35,52 @@ pixel_size view_panel::device_size() const {
             static_cast<int>(std::lround(height() * ratio))};
 }
 
+pixel_size view_panel::surface_size() const {
+    if (offscreen_) return {offscreen_->width(), offscreen_->height()};
+    return device_size();
+}
+
+bool view_panel::begin_offscreen(pixel_size size, QString& error) {
+    QOpenGLFunctions* gl = context()->functions();
+    GLint largest = 0, viewport[2] = {0, 0};
+    gl->glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
+    gl->glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    largest = std::min({largest, viewport[0], viewport[1]});
+    if (size.width < 1 || size.height < 1 || size.width > largest || size.height > largest) {
+        error = tr("A picture of %1 x %2 pixels is larger than this OpenGL draws: at most %3 "
+                   "pixels a side")
+                    .arg(size.width)
+                    .arg(size.height)
+                    .arg(largest);
+        return false;
+    }
+    QOpenGLFramebufferObjectFormat format;
+    format.setAttachment(QOpenGLFramebufferObject::Depth);
+    offscreen_ = std::make_unique<QOpenGLFramebufferObject>(QSize(size.width, size.height), format);
+    if (!offscreen_->isValid()) {
+        offscreen_.reset();
+        error = tr("OpenGL cannot make a picture of %1 x %2 pixels: not enough graphics memory")
+                    .arg(size.width)
+                    .arg(size.height);
+        return false;
+    }
+    return true;
+}
+
+void view_panel::end_offscreen() {
+    offscreen_.reset();
+}
+
 void view_panel::bind_target(render_target target) {
     QOpenGLFunctions* gl = context()->functions();
     if (target == render_target::frame) {
-        gl->glBindFramebuffer(GL_FRAMEBUFFER, defaultFramebufferObject());
+        if (offscreen_)
+            offscreen_->bind();
+        else
+            gl->glBindFramebuffer(GL_FRAMEBUFFER, defaultFramebufferObject());
         return;
     }
-    const pixel_size s = device_size();
+    const pixel_size s = surface_size();
     const QSize wanted(std::max(s.width, 1), std::max(s.height, 1));
     if (!id_picture_ || id_picture_->size() != wanted) {
         QOpenGLFramebufferObjectFormat format;

@@ -27,6 +27,12 @@ class view_panel : public QOpenGLWidget {
     // A pointer position in device pixels, as the screen picks.
     QPoint device_point(QPointF logical) const;
 
+    // While on, the screen draws into a hidden frame of `size` instead of the
+    // widget's (a snapshot larger than the view); false, with the reason in
+    // `error`, when this OpenGL cannot make one that large. Needs the context current.
+    bool begin_offscreen(pixel_size size, QString& error);
+    void end_offscreen();
+
   signals:
     void context_ready();
     void context_lost();
@@ -50,7 +56,7 @@ class view_panel : public QOpenGLWidget {
     class panel_surface final : public surface {
       public:
         explicit panel_surface(view_panel& panel) : panel_(panel) {}
-        pixel_size size() const override { return panel_.device_size(); }
+        pixel_size size() const override { return panel_.surface_size(); }
         void make_current() override { panel_.makeCurrent(); }
         void bind_target(render_target target) override { panel_.bind_target(target); }
         // The widget shows its framebuffer itself once painted.
@@ -61,9 +67,11 @@ class view_panel : public QOpenGLWidget {
     };
 
     void bind_target(render_target target);
+    pixel_size surface_size() const;
 
     panel_surface surface_{*this};
     std::unique_ptr<QOpenGLFramebufferObject> id_picture_;
+    std::unique_ptr<QOpenGLFramebufferObject> offscreen_;
 };
 
 } // namespace tessaline

@@ -192,3 +192,65 @@ TEST(RenderCommand, APictureBeyondTheMemorySaysSo) {
     EXPECT_NE(err.find("it needs about 3745 MB"), std::string::npos) << err;
     EXPECT_FALSE(std::filesystem::exists(folder / "x.png"));
 }
+
+namespace {
+
+// The same surface as a CSV with decimal commas between ";" and a header.
+void write_offset_table(const std::filesystem::path& path) {
+    std::string text = "Easting;Northing;Depth\n";
+    for (const data_point& p : offset_graph().points) {
+        std::string row =
+            std::to_string(p.x) + ";" + std::to_string(p.y) + ";" + std::to_string(p.z) + "\n";
+        for (char& c : row)
+            if (c == '.') c = ',';
+        text += row;
+    }
+    write_text(path, text);
+}
+
+} // namespace
+
+TEST(RenderCommand, DrawsATableOrAWorkbookAsAFreshImportShowsIt) {
+    temp_folder folder;
+    write_offset_table(folder / "offset.csv");
+    ASSERT_EQ(render(folder / "offset.csv", folder / "table.png", "--fit --size 400x300"), 0);
+    const picture table = read_png(folder / "table.png");
+    EXPECT_EQ(table.width, 400);
+    // Framed on the data, which fill a good part of the view.
+    const black_box box = black_extent(table);
+    EXPECT_GT(box.share, 0.1);
+    EXPECT_LT(box.share, 0.9);
+
+    const std::string book = TESSALINE_TEST_DATA "/workbooks/mixed.xlsx";
+    EXPECT_EQ(render(book, folder / "book.png", "--sheet 2 --x AA --y AB --z AC --title-row 2"), 0);
+    EXPECT_GT(black_extent(read_png(folder / "book.png")).share, 0.01);
+    // A workbook needs its picks, as convert does; a table of words gives no graph.
+    EXPECT_EQ(render(book, folder / "x.png"), 2);
+    write_text(folder / "words.csv", "a,b,c\nd,e,f\n");
+    EXPECT_EQ(render(folder / "words.csv", folder / "x.png"), 1);
+    EXPECT_FALSE(std::filesystem::exists(folder / "x.png"));
+}
+
+TEST(RenderCommand, AScaleMultipliesThePictureAndAHugeOneIsRefused) {
+    temp_folder folder;
+    ASSERT_TRUE(save_graph_file(folder / "a.xyz", offset_graph(), "test", '.').ok());
+    ASSERT_EQ(render(folder / "a.xyz", folder / "one.png", "--fit --size 200x150"), 0);
+    ASSERT_EQ(render(folder / "a.xyz", folder / "four.png", "--fit --size 200x150 --scale 4"), 0);
+    const picture one = read_png(folder / "one.png"), four = read_png(folder / "four.png");
+    EXPECT_EQ(four.width, 800);
+    EXPECT_EQ(four.height, 600);
+    // The same view, larger: the graph takes the same share of it.
+    EXPECT_NEAR(black_extent(four).share, black_extent(one).share, 0.05);
+
+    const std::string command = std::string("LC_ALL=C '") + TESSALINE_CLI + "' render '" +
+                                (folder / "a.xyz").string() + "' -o '" +
+                                (folder / "x.png").string() + "' --scale 100 2>'" +
+                                (folder / "err.txt").string() + "'";
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+    EXPECT_NE(file_text(folder / "err.txt").find("81500x68200 pixels is larger than the largest"),
+              std::string::npos)
+        << file_text(folder / "err.txt");
+    EXPECT_EQ(render(folder / "a.xyz", folder / "x.png", "--scale 0"), 2);
+    EXPECT_FALSE(std::filesystem::exists(folder / "x.png"));
+}

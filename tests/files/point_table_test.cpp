@@ -56,3 +56,10 @@ TEST(PointTable, RowsThatDoNotConvertAreSkippedAndCounted) {
     EXPECT_EQ(table.points, (data_points_{{1, 2, 3}, {10, 11, 12}}));
     EXPECT_EQ(table.rows_skipped, 4);
 }
+
+TEST(PointTable, DecimalCommaBetweenBlanks) {
+    const point_table table = parse_point_table("x y z\n1,5 -2,25 3\n4 5,5 6\n");
+    EXPECT_EQ(table.separator, ' ');
+    EXPECT_TRUE(table.has_header);
+    EXPECT_EQ(table.points, (data_points_{{1.5, -2.25, 3}, {4, 5.5, 6}}));
+}

@@ -7,12 +7,14 @@
 
 #include "files/graph_reader.h"
 #include "files/graph_writer.h"
+#include "settings/chemistry.h"
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QCompleter>
 #include <QFile>
 #include <QImage>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -161,7 +163,9 @@ TEST_F(FileCommands, ToolBarCommandsRedrawAfterTheirDialogAndMenuCommandsDoNot) 
 
     EXPECT_EQ(window->xyz_save_dialog->defaultSuffix(), "xyz");
     EXPECT_EQ(window->xyz_save_dialog->nameFilters(), QStringList{"*.xyz (*.xyz)"});
-    EXPECT_EQ(window->xyz_open_dialog->nameFilters(), QStringList{"xyz (*.xyz)"});
+    EXPECT_EQ(window->xyz_open_dialog->nameFilters().first(),
+              "Graphs, tables and workbooks (*.xyz *.csv *.tsv *.txt *.dat *.xlsx *.xls *.ods)");
+    EXPECT_TRUE(window->xyz_open_dialog->nameFilters().contains("Graph files (*.xyz)"));
     EXPECT_FALSE(window->xyz_save_dialog->testOption(QFileDialog::DontConfirmOverwrite));
 }
 
@@ -223,6 +227,7 @@ TEST_F(FileCommands, ACancelledOpenChangesNothing) {
         if (auto* cancel = progress->findChild<QPushButton*>()) cancel->click();
         *cancelled = true;
     });
+    window->open_quiet_milliseconds = 0;
     bool opened = true;
     EXPECT_EQ(window->open_graph_file(file, &opened), "");
     ASSERT_TRUE(*cancelled) << "the progress window showed";
@@ -413,6 +418,40 @@ TEST_F(FileCommands, TheViewShowsWhatTheSnapshotSaves) {
         for (int x = 0; x < saved.width(); ++x)
             differing += shown.pixel(x, y) != saved.pixel(x, y);
     EXPECT_EQ(differing, 0);
+}
+
+TEST_F(FileCommands, SnapshotAtScaleDrawsTheViewLargerAndRefusesAHugeOne) {
+    field().load_points({{-1, -1, 0}, {1, -1, 1}, {0, 1, -1}, {0.2, 0.1, 0.5}});
+    ASSERT_EQ(window->save_snapshot(path("one.png")), "");
+    // The scale asked for first, then the file.
+    when_modal<QDialog>([](QDialog* dialog) {
+        if (dialog->objectName() != "snapshot_scale_dialog") return dialog->reject();
+        auto* input = qobject_cast<QInputDialog*>(dialog);
+        input->setDoubleValue(2.5);
+        dialog->accept();
+    });
+    answer_file_dialog(path("big.png"));
+    find<QAction>("MakeScaledSnapshot1")->trigger();
+    const QImage one(path("one.png")), big(path("big.png"));
+    ASSERT_FALSE(big.isNull());
+    EXPECT_EQ(big.size(), QSize(qRound(one.width() * 2.5), qRound(one.height() * 2.5)));
+    EXPECT_EQ(window->settings->read_setting("snapshot_scale"), "2.5");
+    // The same picture, larger: as many dark pixels per pixel, near enough.
+    auto dark_share = [](const QImage& image) {
+        int dark = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                dark += qGray(image.pixel(x, y)) < 100;
+        return double(dark) / (image.width() * image.height());
+    };
+    EXPECT_GT(dark_share(big), dark_share(one) * 0.3);
+    // The view is drawn as before afterwards.
+    ASSERT_EQ(window->save_snapshot(path("after.png")), "");
+    EXPECT_EQ(QImage(path("after.png")).size(), one.size());
+
+    const QString error = window->save_snapshot(path("huge.png"), 1000);
+    EXPECT_TRUE(error.contains("is larger than this OpenGL draws")) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(path("huge.png")));
 }
 
 TEST_F(FileCommands, AFailedSnapshotSaysWhyAndKeepsTheOldFile) {

@@ -84,6 +84,15 @@ inline void answer_message_box(message_seen* seen) {
     });
 }
 
+// Answers the next question about unsaved changes with `button` (Save,
+// Discard or Cancel) and counts it in `asked`.
+inline void answer_unsaved_changes(QMessageBox::StandardButton button, int* asked = nullptr) {
+    when_modal<QMessageBox>([button, asked](QMessageBox* box) {
+        if (asked && box->objectName() == QLatin1String("unsaved_changes")) ++*asked;
+        box->button(button) ? box->button(button)->click() : box->reject();
+    });
+}
+
 class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override {

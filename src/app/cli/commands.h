@@ -41,4 +41,22 @@ void print_unreadable(const graph_read& read);
 bool is_workbook_path(const std::string& path);
 int convert_workbook_command(const std::vector<std::string>& args, axis_scaling scaling);
 
+// Points of a table or a workbook with the captions its header or title row gives.
+struct table_points {
+    data_points_ points;
+    axis_values<std::string> captions{"X", "Y", "Z"};
+    std::int64_t rows_skipped = 0;
+};
+// The options that pick a workbook's sheet, columns and rows; each takes a value.
+bool is_workbook_option(const std::string& arg);
+// Reads the workbook's points by the picks (option, value, ...) as convert
+// does; the exit status, with the error printed when it is not exit_done.
+int read_workbook_points(const std::string& input, const std::vector<std::string>& picks,
+                         const std::string& command, table_points& out);
+
+// The graph file of a fresh start over the points: faces built in `scaling`,
+// the camera far enough back to show the whole graph at the default angles.
+graph_document fresh_graph(const data_points_& points, const axis_values<std::string>& captions,
+                           axis_scaling scaling);
+
 } // namespace tessaline

@@ -2,16 +2,35 @@
 #include "base/version.h"
 #include "cli_output.h"
 #include "commands.h"
-#include "interrupt.h"
 #include "files/graph_writer.h"
 #include "files/point_table.h"
 #include "graph/datafield.h"
+#include "interrupt.h"
 #include "view/framing.h"
 
 #include <algorithm>
 #include <iostream>
 
 namespace tessaline {
+
+graph_document fresh_graph(const data_points_& points, const axis_values<std::string>& captions,
+                           axis_scaling scaling) {
+    Datafield field;
+    // The faces are built in the scene units of the chosen scaling.
+    field.scaling = scaling;
+    field.load_points(points, interrupt_token());
+    graph_document graph; // the view of a fresh start
+    graph.points = points;
+    graph.faces = std::move(field.faces);
+    graph.captions = captions;
+    graph.scaling = scaling;
+    // As an import in the desktop program: the camera stands back far enough
+    // to show the whole graph at the default angles.
+    graph.camera.radius = framing_radius(
+        {default_view, 1, 1, 1, 15,
+         static_cast<double>(default_picture_width) / default_picture_height, false});
+    return graph;
+}
 
 int save_fresh_graph(const data_points_& points, const axis_values<std::string>& captions,
                      std::int64_t rows_skipped, const std::string& input,
@@ -29,20 +48,7 @@ int save_fresh_graph(const data_points_& points, const axis_values<std::string>&
                     "\" is left as it was.");
         return exit_failed;
     }
-    Datafield field;
-    // The faces are built in the scene units of the chosen scaling.
-    field.scaling = scaling;
-    field.load_points(points, interrupt_token());
-    graph_document graph; // the view of a fresh start
-    graph.points = points;
-    graph.faces = field.faces;
-    graph.captions = captions;
-    graph.scaling = scaling;
-    // As an import in the desktop program: the camera stands back far enough
-    // to show the whole graph at the default angles.
-    graph.camera.radius = framing_radius(
-            {default_view, 1, 1, 1, 15,
-             static_cast<double>(default_picture_width) / default_picture_height, false});
+    const graph_document graph = fresh_graph(points, captions, scaling);
     const save_result saved = save_graph_file(output, graph, program_version);
     if (!saved.ok()) {
         print_error(saved.error);
@@ -50,7 +56,7 @@ int save_fresh_graph(const data_points_& points, const axis_values<std::string>&
     }
     std::cout << "points read: " << points.size() << '\n'
               << "rows skipped: " << rows_skipped << '\n'
-              << "faces built: " << field.faces.size() << '\n';
+              << "faces built: " << graph.faces.size() << '\n';
     return exit_done;
 }
 

@@ -1,10 +1,10 @@
 // info: what a graph file holds, and with --marks the marks the view shows.
 #include "cli_output.h"
-#include "interrupt.h"
 #include "commands.h"
 #include "files/graph_apply.h"
 #include "files/graph_reader.h"
 #include "graph/datafield.h"
+#include "interrupt.h"
 
 #include <algorithm>
 #include <iostream>

@@ -33,8 +33,9 @@ constexpr command commands[] = {
      "                            [--first-row R] [--title-row T] [--fit] -o OUT.xyz",
      "Makes a graph file from the X, Y and Z columns of a table or a workbook.\n"
      "A CSV or TSV table: the first three columns are read; the separator (tab,\n"
-     "\";\" or \",\") is taken from the first row, which is the header giving the\n"
-     "captions when it holds no numbers. A workbook: the sheet (number from 1 or\n"
+     "\";\", \",\" or blanks) is the one that parts the first rows into the most\n"
+     "numbers, and the first row is the header giving the captions when it holds\n"
+     "no numbers. A workbook: the sheet (number from 1 or\n"
      "name), the columns (letters) and rows (numbers from 1) are chosen as in the\n"
      "import window; the first data row defaults to the row after the title row,\n"
      "or 1, and the title row gives the captions. Rows that do not convert are\n"
@@ -52,8 +53,11 @@ constexpr command commands[] = {
      "AXIS TEXT POSITION, the caption first.",
      info_command},
     {"render",
-     "GRAPH.xyz -o OUT.png [--size WxH] [--fit|--classic] [--view top|front|side|default]\n"
-     "                            [--ortho] [--range-x MIN:MAX] [--range-y ..] [--range-z ..]",
+     "GRAPH.xyz|TABLE.csv -o OUT.png [--size WxH] [--scale F] [--fit|--classic]\n"
+     "                            [--view top|front|side|default] [--ortho]\n"
+     "                            [--range-x MIN:MAX] [--range-y ..] [--range-z ..]\n"
+     "       tessaline-cli render BOOK.(xlsx|xls|ods) --sheet N|NAME --x COL --y COL --z COL\n"
+     "                            [--first-row R] [--title-row T] -o OUT.png [options above]",
      "Draws a graph file's whole view and saves it as a PNG picture.\n"
      "The camera, graph modes, label flags and colour, zoom steps, captions, point\n"
      "size and selection are those stored in the file; the picture is what the\n"
@@ -62,7 +66,10 @@ constexpr command commands[] = {
      "graph anew), --view turns the camera to a fixed view and frames the graph,\n"
      "--ortho draws in parallel projection, --range-x/y/z limit an axis to MIN:MAX\n"
      "(either may be empty: the data's own bound), leaving out the points and\n"
-     "faces beyond.",
+     "faces beyond. --scale F multiplies the picture's size (and the dots) by F,\n"
+     "up to 16384 pixels a side: --scale 4 for print.\n"
+     "A table or workbook is read as convert reads it and drawn as a fresh import\n"
+     "shows it, framed on the whole graph.",
      render_command},
     {"export", "GRAPH.xyz -o MESH.(ply|obj|stl|glb) [--format ply|obj|stl|glb]",
      "Writes a graph file's mesh for other 3-D programs.\n"

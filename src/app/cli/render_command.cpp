@@ -4,17 +4,20 @@
 
 #include "base/memory_error.h"
 #include "cli_output.h"
-#include "interrupt.h"
 #include "commands.h"
 #include "files/graph_apply.h"
 #include "files/graph_reader.h"
+#include "files/point_table.h"
 #include "files/value_text.h"
 #include "graph/number_text.h"
+#include "interrupt.h"
 #include "view/headless/egl_surface.h"
 #include "view/opengl_screen.h"
 #include "view/png_writer.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <exception>
 #include <iostream>
 #include <new>
@@ -26,6 +29,13 @@ namespace {
 
 constexpr pixel_size default_size{default_picture_width, default_picture_height};
 constexpr int largest_side = 16384;
+
+// A factor of the picture's size, above 0 and at most largest_side.
+std::optional<double> parse_scale(const std::string& text) {
+    const std::optional<double> scale = parse_real(text);
+    if (!scale || *scale <= 0 || *scale > largest_side) return std::nullopt;
+    return scale;
+}
 
 bool parse_size(const std::string& text, pixel_size& size) {
     const auto x = text.find('x');
@@ -95,15 +105,55 @@ struct picture_choices {
     std::optional<axis_limits> limits[3];
 };
 
+// The graph of a table or a workbook as a fresh import shows it; false (the
+// error printed, `status` set) when no graph comes of it.
+bool read_table_graph(const std::string& input, const std::vector<std::string>& picks,
+                      axis_scaling scaling, graph_read& read, int& status) {
+    table_points table;
+    if (is_workbook_path(input) || !picks.empty()) {
+        status = read_workbook_points(input, picks, "render", table);
+        if (status != exit_done) return false;
+    } else {
+        const point_table_read text = read_point_table(input);
+        if (!text.ok()) {
+            print_error(text.error);
+            status = exit_failed;
+            return false;
+        }
+        table = {text.table.points, text.table.captions, text.table.rows_skipped};
+    }
+    if (table.points.empty()) {
+        print_error("no point read from \"" + input + "\": no row holds three numbers (" +
+                    std::to_string(table.rows_skipped) + " rows skipped).");
+        status = exit_failed;
+        return false;
+    }
+    read = graph_read{};
+    read.status = graph_file_status::read;
+    read.document = fresh_graph(table.points, table.captions, scaling);
+    read.graph_loaded = true;
+    read.view_values_read = view_value_count;
+    return true;
+}
+
 } // namespace
 
 int render_command(const std::vector<std::string>& args) {
     std::string input, output;
     pixel_size size = default_size;
+    std::optional<double> scale;
     picture_choices choices;
+    std::vector<std::string> picks; // a workbook's sheet, columns and rows
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--fit") {
+        if (is_workbook_option(a)) {
+            if (i + 1 == args.size()) return usage_error("render", a + " needs a value");
+            picks.push_back(a);
+            picks.push_back(args[++i]);
+        } else if (a == "--scale") {
+            if (i + 1 == args.size() || !(scale = parse_scale(args[++i])))
+                return usage_error("render", "--scale needs a factor above 0, such as 4");
+        } else if (a == "--fit") {
             choices.scaling = axis_scaling::fit;
         } else if (a == "--classic") {
             choices.scaling = axis_scaling::classic;
@@ -128,18 +178,39 @@ int render_command(const std::vector<std::string>& args) {
         } else if (input.empty()) {
             input = a;
         } else {
-            return usage_error("render", "more than one graph file");
+            return usage_error("render", "more than one input file");
         }
     }
-    if (input.empty()) return usage_error("render", "no graph file");
+    if (input.empty()) return usage_error("render", "no graph file, table or workbook");
     if (output.empty()) return usage_error("render", "no output file (-o OUT.png)");
-
-    graph_read read = read_graph_file(input, interrupt_token());
-    if (!read.ok()) {
-        print_unreadable(read);
-        return exit_failed;
+    if (scale) {
+        const double width = std::round(size.width * *scale);
+        const double height = std::round(size.height * *scale);
+        if (width > largest_side || height > largest_side)
+            return usage_error("render", "a picture of " + std::to_string(std::lround(width)) +
+                                             "x" + std::to_string(std::lround(height)) +
+                                             " pixels is larger than the largest, " +
+                                             std::to_string(largest_side) + " on a side");
+        size = {std::max(1, static_cast<int>(width)), std::max(1, static_cast<int>(height))};
     }
+
     int status = exit_done;
+    // A table or workbook is drawn as an import shows it: a fresh view framed on it.
+    bool fresh = false;
+    graph_read read;
+    if (!picks.empty() || is_workbook_path(input)) {
+        fresh = true;
+    } else {
+        read = read_graph_file(input, interrupt_token());
+        fresh = !read.ok() && read.table_or_workbook;
+        if (!read.ok() && !fresh) {
+            print_unreadable(read);
+            return exit_failed;
+        }
+    }
+    if (fresh && !read_table_graph(input, picks, choices.scaling.value_or(axis_scaling::classic),
+                                   read, status))
+        return status;
     if (!read.graph_loaded) {
         print_error("the graph data cannot be used: " + read.graph_error +
                     "; only the frame is drawn.");
@@ -164,11 +235,15 @@ int render_command(const std::vector<std::string>& args) {
         TOpenGLScreen screen(surface, field);
         screen.get_space().decimal_separator = locale_decimal_separator();
         apply_view(screen, read.document);
+        // Dots grow with a scaled picture, as its 3-D labels do.
+        if (scale)
+            screen.get_space().set_point_size(
+                static_cast<std::int32_t>(std::lround(read.document.point_size * *scale)));
         // Another scaling puts the data elsewhere in the box, and a fixed
-        // view looks from elsewhere: either is framed anew.
+        // view looks from elsewhere: either is framed anew, as is a table.
         if (choices.view)
             screen.frame_view(*choices.view);
-        else if (choices.scaling)
+        else if (choices.scaling || fresh)
             screen.frame_view({screen.alpha, screen.betta});
         screen.render(GL_RENDER);
         const png_save_result saved = save_png(output, screen.grab_frame());

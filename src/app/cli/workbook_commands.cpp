@@ -2,7 +2,6 @@
 // sheets: a workbook's sheets with their used size.
 #include "base/version.h"
 #include "cli_output.h"
-#include "interrupt.h"
 #include "commands.h"
 #include "files/graph_writer.h"
 #include "graph/datafield.h"
@@ -10,6 +9,7 @@
 #include "import/run_import.h"
 #include "import/workbook.h"
 #include "import/xls.h"
+#include "interrupt.h"
 
 #include <algorithm>
 #include <cctype>
@@ -45,13 +45,13 @@ bool ends_with_ods(const std::string& path) {
 }
 
 struct workbook_options {
-    std::string input, output, sheet, x, y, z, first_row, title_row;
-    axis_scaling scaling = axis_scaling::classic;
+    std::string sheet, x, y, z, first_row, title_row;
 };
 
 template <class Reader>
-int convert_with(Reader& reader, const workbook_options& o, import_choice choice) {
-    const std::int32_t book = reader.open_book(o.input, interrupt_token());
+int import_with(Reader& reader, const std::string& input, const workbook_options& o,
+                import_choice choice, table_points& out) {
+    const std::int32_t book = reader.open_book(input, interrupt_token());
     if (book < 0) {
         print_error(reader.last_error());
         return exit_failed;
@@ -65,17 +65,17 @@ int convert_with(Reader& reader, const workbook_options& o, import_choice choice
         if (it != sheets.end()) choice.sheet = static_cast<std::int32_t>(it - sheets.begin());
     }
     if (choice.sheet < 0 || choice.sheet >= static_cast<std::int32_t>(sheets.size())) {
-        print_error("no sheet \"" + o.sheet + "\" in " + o.input);
+        print_error("no sheet \"" + o.sheet + "\" in " + input);
         return exit_failed;
     }
     const import_result imported = run_import(reader, book, choice, interrupt_token());
-    axis_values<std::string> captions{"X", "Y", "Z"};
+    out.points = imported.points;
+    out.rows_skipped = imported.rows_skipped;
     if (imported.captions) {
         const auto& c = *imported.captions;
-        captions = {c[0], c[1], c[2]};
+        out.captions = {c[0], c[1], c[2]};
     }
-    return save_fresh_graph(imported.points, captions, imported.rows_skipped, o.input, o.output,
-                            o.scaling);
+    return exit_done;
 }
 
 } // namespace
@@ -92,59 +92,84 @@ bool is_workbook_path(const std::string& path) {
     return false;
 }
 
-int convert_workbook_command(const std::vector<std::string>& args, axis_scaling scaling) {
+bool is_workbook_option(const std::string& arg) {
+    return arg == "--sheet" || arg == "--x" || arg == "--y" || arg == "--z" ||
+           arg == "--first-row" || arg == "--title-row";
+}
+
+int read_workbook_points(const std::string& input, const std::vector<std::string>& picks,
+                         const std::string& command, table_points& out) {
     workbook_options o;
-    o.scaling = scaling;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        std::string* target = a == "-o" || a == "--output" ? &o.output
-                              : a == "--sheet"             ? &o.sheet
-                              : a == "--x"                 ? &o.x
-                              : a == "--y"                 ? &o.y
-                              : a == "--z"                 ? &o.z
-                              : a == "--first-row"         ? &o.first_row
-                              : a == "--title-row"         ? &o.title_row
-                                                           : nullptr;
-        if (target) {
-            if (i + 1 == args.size()) return usage_error("convert", a + " needs a value");
-            *target = args[++i];
-        } else if (a.size() > 1 && a[0] == '-') {
-            return usage_error("convert", "unknown option " + a);
-        } else if (o.input.empty()) {
-            o.input = a;
-        } else {
-            return usage_error("convert", "more than one input file");
-        }
+    for (size_t i = 0; i < picks.size(); ++i) {
+        const std::string& a = picks[i];
+        std::string* target = a == "--sheet"       ? &o.sheet
+                              : a == "--x"         ? &o.x
+                              : a == "--y"         ? &o.y
+                              : a == "--z"         ? &o.z
+                              : a == "--first-row" ? &o.first_row
+                              : a == "--title-row" ? &o.title_row
+                                                   : nullptr;
+        if (!target) return usage_error(command, "unknown option " + a);
+        if (i + 1 == picks.size()) return usage_error(command, a + " needs a value");
+        *target = picks[++i];
     }
-    if (o.input.empty()) return usage_error("convert", "no input file");
-    if (o.output.empty()) return usage_error("convert", "no output file (-o OUT.xyz)");
-    if (o.sheet.empty()) return usage_error("convert", "no sheet (--sheet N or NAME)");
+    if (o.sheet.empty()) return usage_error(command, "no sheet (--sheet N or NAME)");
     import_choice choice;
     const auto x = column_index(o.x), y = column_index(o.y), z = column_index(o.z);
-    if (!x || !y || !z) return usage_error("convert", "columns are letters: --x A --y B --z C");
+    if (!x || !y || !z) return usage_error(command, "columns are letters: --x A --y B --z C");
     choice.x_column = *x;
     choice.y_column = *y;
     choice.z_column = *z;
     if (!o.title_row.empty()) {
         const auto t = positive_number(o.title_row);
-        if (!t) return usage_error("convert", "--title-row takes a row number from 1");
+        if (!t) return usage_error(command, "--title-row takes a row number from 1");
         choice.title_row = *t - 1;
     }
     if (!o.first_row.empty()) {
         const auto f = positive_number(o.first_row);
-        if (!f) return usage_error("convert", "--first-row takes a row number from 1");
+        if (!f) return usage_error(command, "--first-row takes a row number from 1");
         choice.data_begin_row = *f - 1;
     } else {
         choice.data_begin_row = choice.title_row + 1; // the row after the title, or the first
     }
     // As the desktop import chooses: the displayed texts of ".ods" files, the
     // values of any other workbook.
-    if (ends_with_ods(o.input)) {
+    if (ends_with_ods(input)) {
         clc reader;
-        return convert_with(reader, o, choice);
+        return import_with(reader, input, o, choice, out);
     }
     xls reader;
-    return convert_with(reader, o, choice);
+    return import_with(reader, input, o, choice, out);
+}
+
+int convert_workbook_command(const std::vector<std::string>& args, axis_scaling scaling) {
+    std::string input, output;
+    std::vector<std::string> picks;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "-o" || a == "--output") {
+            if (i + 1 == args.size()) return usage_error("convert", a + " needs a value");
+            output = args[++i];
+        } else if (is_workbook_option(a)) {
+            picks.push_back(a);
+            if (i + 1 == args.size()) return usage_error("convert", a + " needs a value");
+            picks.push_back(args[++i]);
+        } else if (a.size() > 1 && a[0] == '-') {
+            return usage_error("convert", "unknown option " + a);
+        } else if (input.empty()) {
+            input = a;
+        } else {
+            return usage_error("convert", "more than one input file");
+        }
+    }
+    if (input.empty()) return usage_error("convert", "no input file");
+    if (output.empty()) return usage_error("convert", "no output file (-o OUT.xyz)");
+    table_points table;
+    if (const int status = read_workbook_points(input, picks, "convert", table);
+        status != exit_done)
+        return status;
+    return save_fresh_graph(table.points, table.captions, table.rows_skipped, input, output,
+                            scaling);
 }
 
 int sheets_command(const std::vector<std::string>& args) {
