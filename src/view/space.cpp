@@ -126,6 +126,7 @@ void space::draw(render_mode mode) {
 
     draw_frame();
     draw_arrow_heads();
+    draw_colour_bar();
     placed_label_.reset();
     if (mode_points) {
         draw_point_label(hover_point_id);

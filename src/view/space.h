@@ -29,6 +29,11 @@ struct axis_flags {
     bool operator==(const axis_flags&) const = default;
 };
 
+// Where the colour bar stands, in window pixels from the bottom left.
+struct colour_bar_box {
+    float x, y, w, h;
+};
+
 class space {
   public:
     // One list per byte value; byte 0 and the undefined bytes draw nothing.
@@ -50,6 +55,10 @@ class space {
     float label_width(std::string_view text, float size) const;
     static float label_height(float size);
     void build_fonts();
+
+    // The colour bar at the right edge, while colouring by height.
+    void draw_colour_bar();
+    colour_bar_box colour_bar_place(int view_width, int view_height) const;
 
     // Graph layers and selection.
     void draw_points();
@@ -103,6 +112,16 @@ class space {
     bool use_vertex_arrays = true;
     // Off: the arrays are sent from client memory each frame, as on GL 1.1.
     bool use_buffer_objects = true;
+    // Colour by height; off is the classic look of one colour per layer.
+    colour_map colours = colour_map::off;
+    // The bar of the colour map at the view's right edge, while colouring.
+    bool colour_bar = true;
+    // Normals per point instead of per face.
+    bool smooth_shading = false;
+    // Whether the look goes beyond the classic one: faces lit on both
+    // sides, with a light at the eye as well.
+    bool shaped_light() const { return colours != colour_map::off || smooth_shading; }
+    face_style faces_style() const { return {shaped_light(), smooth_shading}; }
     // Above 1 while the camera moves: only every drag_stride-th face and
     // point is drawn, without smoothing, so that the frames keep up.
     std::int32_t drag_stride = 1;
@@ -126,14 +145,22 @@ class space {
     // Where the axes meet, axis zoom included.
     vector_3d axis_origin() const;
     void draw_axis_labels(const marks& list, int axis, float t);
-    void draw_point_range(std::int32_t from, std::int32_t to);
+    void draw_point_range(std::int32_t from, std::int32_t to,
+                          const std::vector<rgb_triple>* colours);
 
     graph_arrays arrays_;
     // Whether the context has buffer objects, and those of the graph.
     bool buffers_available_ = false;
     bool buffered() const;
     void point_vertex_pointer();
+    // The colours of the points and edges while colouring by height, from
+    // their buffer or client memory; null when not colouring.
+    const std::vector<rgb_triple>* layer_colours();
+    void layer_colour_pointer(const std::vector<rgb_triple>& colours, std::int32_t stride);
+    void send_vertex(std::int32_t id, const std::vector<rgb_triple>* colours);
+    void draw_poligones_one_by_one();
     gl_buffer point_buffer_, edge_buffer_, face_buffer_, color_buffer_;
+    gl_buffer point_colour_buffer_, face_colour_buffer_;
 };
 
 } // namespace tessaline

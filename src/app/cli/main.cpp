@@ -51,7 +51,8 @@ constexpr command commands[] = {
      info_command},
     {"render",
      "GRAPH.xyz -o OUT.png [--size WxH] [--fit|--classic] [--view top|front|side|default]\n"
-     "                            [--ortho] [--range-x MIN:MAX] [--range-y ..] [--range-z ..]",
+     "                            [--ortho] [--range-x MIN:MAX] [--range-y ..] [--range-z ..]\n"
+     "                            [--colormap NAME|off] [--colorbar on|off] [--smooth]",
      "Draws a graph file's whole view and saves it as a PNG picture.\n"
      "The camera, graph modes, label flags and colour, zoom steps, captions, point\n"
      "size and selection are those stored in the file; the picture is what the\n"
@@ -60,7 +61,9 @@ constexpr command commands[] = {
      "graph anew), --view turns the camera to a fixed view and frames the graph,\n"
      "--ortho draws in parallel projection, --range-x/y/z limit an axis to MIN:MAX\n"
      "(either may be empty: the data's own bound), leaving out the points and\n"
-     "faces beyond.",
+     "faces beyond, --colormap colours the graph by Z (viridis, cividis,\n"
+     "diverging, grey) or not (off), --colorbar shows or hides the colour bar,\n"
+     "--smooth shades the faces smoothly.",
      render_command},
 };
 
