@@ -62,6 +62,9 @@ QString TFMain::save_graph_file(const QString& path) {
     d.scaling = datafield->scaling;
     d.limits = {datafield->limits_x, datafield->limits_y, datafield->limits_z};
     d.orthographic = screen && screen->orthographic;
+    d.colours = shown_colours();
+    d.colour_bar = ColourBar1->isChecked();
+    d.smooth_shading = SmoothShading1->isChecked();
     const save_result result =
         tessaline::save_graph_file(file_path(path), d, program_version.toStdString());
     return QString::fromStdString(result.error);
@@ -97,6 +100,7 @@ QString TFMain::open_graph_file(const QString& path) {
         show_limits();
     }
     show_projection(read.document.orthographic);
+    show_colours(read.document.colours, read.document.colour_bar, read.document.smooth_shading);
     apply_view_settings(read);
     // Rebuilt marks and newly set captions stand at zoom 1; wherever the
     // settings stopped, the marks get the zoom steps the window now holds.

@@ -8,6 +8,7 @@
 #include "gl_buffers.h"
 #include "graph_arrays.h"
 #include "label_face.h"
+#include "unicode_glyphs.h"
 
 #include "graph/datafield.h"
 
@@ -15,14 +16,26 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessaline {
 
 // GL_RENDER draws the visible frame; GL_SELECT the id picture, never shown.
 using render_mode = GLenum;
+
+// A label laid out for drawing: its glyphs' list names and its advance in
+// em units. classic: every character is in the 1-byte code page, and bytes
+// holds them, so that it draws as a label always has.
+struct label_run {
+    bool classic = true;
+    std::string bytes;
+    std::vector<GLuint> solid, outline;
+    float advance = 0;
+};
 
 struct axis_flags {
     bool x = false, y = false, z = false;
@@ -53,6 +66,11 @@ class space {
     void draw_text(std::string_view text, bool mirror, float x, float y, float z, float size,
                    float angle, float ax, float ay, float az, bool overturn);
     float label_width(std::string_view text, float size) const;
+    // A UTF-8 label: characters of the code page from its glyph lists, any
+    // other from a glyph made for it on first use.
+    label_run layout_label(std::string_view utf8);
+    void draw_label(const label_run& run, bool mirror, float x, float y, float z, float size,
+                    float angle, float ax, float ay, float az, bool overturn);
     static float label_height(float size);
     void build_fonts();
 
@@ -147,6 +165,11 @@ class space {
     void draw_axis_labels(const marks& list, int axis, float t);
     void draw_point_range(std::int32_t from, std::int32_t to,
                           const std::vector<rgb_triple>* colours);
+
+    void place_text(bool mirror, float x, float y, float z, float size, float angle, float ax,
+                    float ay, float az, bool overturn);
+    std::unique_ptr<label_face> face_;
+    unicode_glyphs unicode_glyphs_;
 
     graph_arrays arrays_;
     // Whether the context has buffer objects, and those of the graph.

@@ -32,6 +32,7 @@ struct bar_label {
 colour_bar_box space::colour_bar_place(int view_width, int view_height) const {
     const float text = font_size * pixels_per_size;
     float widest = 0;
+    // Mark texts are numbers, all in the code page.
     for (std::size_t i = 1; i < datafield.marks_z.size(); ++i)
         widest =
             std::max(widest, label_width(utf8_to_windows_1252(datafield.marks_z[i].text), text));
@@ -108,11 +109,11 @@ void space::draw_colour_bar() {
 
     // The caption over the bar, kept inside the view.
     if (!datafield.marks_z.empty()) {
-        const std::string caption = utf8_to_windows_1252(datafield.marks_z[0].text);
-        const float w = label_width(caption, text);
+        const label_run caption = layout_label(datafield.marks_z[0].text);
+        const float w = caption.advance * text;
         const float x = std::min(box.x, static_cast<float>(viewport[2]) - margin - w);
-        draw_text(caption, false, std::max(x, 0.0f), box.y + box.h + text_h * 0.8f, 0, text, 0, 0,
-                  0, 0, false);
+        draw_label(caption, false, std::max(x, 0.0f), box.y + box.h + text_h * 1.5f, 0, text, 0, 0,
+                   0, 0, false);
     }
 
     if (polygon_smooth) glEnable(GL_POLYGON_SMOOTH);

@@ -207,9 +207,9 @@ void space::lighting_on() {
         // Lit from either side: the scene's light for the top, one at the
         // eye for whatever side the viewer sees, both softer than the
         // classic light so that the sum keeps the map's colours.
-        const GLfloat soft[4] = {0.55f, 0.55f, 0.55f, 1};
-        const GLfloat eye[4] = {0.5f, 0.5f, 0.5f, 1};
-        const GLfloat base[4] = {0.3f, 0.3f, 0.3f, 1};
+        const GLfloat soft[4] = {0.45f, 0.45f, 0.45f, 1};
+        const GLfloat eye[4] = {0.65f, 0.65f, 0.65f, 1};
+        const GLfloat base[4] = {0.25f, 0.25f, 0.25f, 1};
         const GLfloat towards_viewer[4] = {0, 0, 1, 0};
         glLightfv(GL_LIGHT0, GL_DIFFUSE, soft);
         glLightModelfv(GL_LIGHT_MODEL_AMBIENT, base);

@@ -96,8 +96,8 @@ TEST_F(WindowTest, EveryButtonShowsAnImageAndAHint) {
         EXPECT_FALSE(b->toolTip().isEmpty()) << b->objectName().toStdString();
         EXPECT_FALSE(b->icon().isNull()) << b->objectName().toStdString();
     }
-    // 14 in the tool bars, 6 per axis box, 4 for the font, and fit_btn.
-    EXPECT_EQ(named, 14 + 3 * 6 + 4 + 1);
+    // 14 in the tool bars, 6 per axis box, 4 for the font, fit_btn and colour_btn.
+    EXPECT_EQ(named, 14 + 3 * 6 + 4 + 2);
     EXPECT_EQ(find<QToolButton>("fit_btn")->toolTip(), "fit to data");
     // The hints keep their differing wordings.
     EXPECT_EQ(find<QToolButton>("point_size_minus_btn")->toolTip(), "point size decrease");
