@@ -164,7 +164,7 @@ class space {
     vector_3d axis_origin() const;
     void draw_axis_labels(const marks& list, int axis, float t);
     void draw_point_range(std::int32_t from, std::int32_t to,
-                          const std::vector<rgb_triple>* colours);
+                          const std::vector<rgb_triple>* shades);
 
     void place_text(bool mirror, float x, float y, float z, float size, float angle, float ax,
                     float ay, float az, bool overturn);
@@ -176,11 +176,12 @@ class space {
     bool buffers_available_ = false;
     bool buffered() const;
     void point_vertex_pointer();
-    // The colours of the points and edges while colouring by height, from
-    // their buffer or client memory; null when not colouring.
+    // The colours of the points and edges while colouring by height (a
+    // darker shade over faces); null when not colouring.
     const std::vector<rgb_triple>* layer_colours();
-    void layer_colour_pointer(const std::vector<rgb_triple>& colours, std::int32_t stride);
-    void send_vertex(std::int32_t id, const std::vector<rgb_triple>* colours);
+    // Sets them as the colour array, from their buffer or client memory.
+    void layer_colour_pointer(const std::vector<rgb_triple>& shades, std::int32_t stride);
+    void send_vertex(std::int32_t id, const std::vector<rgb_triple>* shades);
     void draw_poligones_one_by_one();
     gl_buffer point_buffer_, edge_buffer_, face_buffer_, color_buffer_;
     gl_buffer point_colour_buffer_, face_colour_buffer_;

@@ -26,7 +26,7 @@ void send_point(const gl_point& p) {
 // Points from..to-1, from the array or one by one; with axis limits set,
 // only those inside them.
 void space::draw_point_range(std::int32_t from, std::int32_t to,
-                             const std::vector<rgb_triple>* colours) {
+                             const std::vector<rgb_triple>* shades) {
     if (from >= to) return;
     if (!datafield.shown.empty()) {
         if (use_vertex_arrays) {
@@ -40,7 +40,7 @@ void space::draw_point_range(std::int32_t from, std::int32_t to,
         }
         glBegin(GL_POINTS);
         for (std::int32_t id = from; id < to; ++id)
-            if (datafield.point_shown(id)) send_vertex(id, colours);
+            if (datafield.point_shown(id)) send_vertex(id, shades);
         glEnd();
         return;
     }
@@ -50,13 +50,13 @@ void space::draw_point_range(std::int32_t from, std::int32_t to,
     }
     glBegin(GL_POINTS);
     for (std::int32_t id = from; id < to; ++id)
-        send_vertex(id, colours);
+        send_vertex(id, shades);
     glEnd();
 }
 
-void space::send_vertex(std::int32_t id, const std::vector<rgb_triple>* colours) {
+void space::send_vertex(std::int32_t id, const std::vector<rgb_triple>* shades) {
     const auto i = static_cast<std::size_t>(id);
-    if (colours) glColor3ub((*colours)[i].r, (*colours)[i].g, (*colours)[i].b);
+    if (shades) glColor3ub((*shades)[i].r, (*shades)[i].g, (*shades)[i].b);
     send_point(datafield.gl_points[i]);
 }
 
