@@ -2,6 +2,7 @@
 // Default-constructed, it is the view of a fresh start with no points.
 #pragma once
 
+#include "graph/colour_map.h"
 #include "graph/declaration.h"
 
 #include <cstdint>
@@ -50,6 +51,10 @@ struct graph_document {
     axis_scaling scaling = axis_scaling::classic;
     bool orthographic = false;
     axis_values<axis_limits> limits;
+    // Colour by height, its bar beside the graph, and normals per point.
+    colour_map colours = colour_map::off;
+    bool colour_bar = true;
+    bool smooth_shading = false;
 
     bool operator==(const graph_document&) const = default;
 };

@@ -271,6 +271,11 @@ void read_later_view(pugi::xml_node root, graph_document& d) {
     d.limits.x = {side("x_min"), side("x_max")};
     d.limits.y = {side("y_min"), side("y_max")};
     d.limits.z = {side("z_min"), side("z_max")};
+    d.colours = colour_map_named(root.child("colour_map").attribute("val").as_string())
+                    .value_or(colour_map::off);
+    d.colour_bar = std::string_view(root.child("colour_bar").attribute("val").as_string()) != "off";
+    d.smooth_shading =
+        std::string_view(root.child("shading").attribute("val").as_string()) == "smooth";
 }
 
 graph_read read_document(const pugi::xml_document& doc, const std::string& name,

@@ -221,6 +221,21 @@ void write_document(Sink& sink, const graph_document& graph, std::string_view pr
         }
         out.close_empty();
     }
+    if (graph.colours != colour_map::off) {
+        out.open("colour_map");
+        out.text("val", colour_map_name(graph.colours));
+        out.close_empty();
+    }
+    if (!graph.colour_bar) {
+        out.open("colour_bar");
+        out.text("val", "off");
+        out.close_empty();
+    }
+    if (graph.smooth_shading) {
+        out.open("shading");
+        out.text("val", "smooth");
+        out.close_empty();
+    }
 
     out.close("graph");
 }

@@ -61,6 +61,9 @@ graph_document TFMain::view_document() const {
     d.scaling = datafield->scaling;
     d.limits = {datafield->limits_x, datafield->limits_y, datafield->limits_z};
     d.orthographic = screen && screen->orthographic;
+    d.colours = shown_colours();
+    d.colour_bar = ColourBar1->isChecked();
+    d.smooth_shading = SmoothShading1->isChecked();
     return d;
 }
 
@@ -125,6 +128,7 @@ QString TFMain::show_graph_read(const graph_read& read, const QString& path) {
         show_limits();
     }
     show_projection(read.document.orthographic);
+    show_colours(read.document.colours, read.document.colour_bar, read.document.smooth_shading);
     apply_view_settings(read);
     // Rebuilt marks and newly set captions stand at zoom 1; wherever the
     // settings stopped, the marks get the zoom steps the window now holds.

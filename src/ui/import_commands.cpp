@@ -64,6 +64,7 @@ void TFMain::show_imported_graph(Datafield&& built,
     place_marks();
     show_scaling(datafield->scaling);
     show_limits();
+    show_new_graph_colours();
     if (screen) screen->frame_view();
 }
 

@@ -58,6 +58,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     build_tool_bars();
     build_menus();
     show_scaling(new_graph_scaling());
+    show_new_graph_colours();
     build_dialogs();
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -115,6 +116,7 @@ void TFMain::apply_all_to_scene() {
     apply_t_overturn();
     apply_graph_mode();
     apply_font_color();
+    apply_colours();
 }
 
 void TFMain::open_start_file(const QString& path) {

@@ -9,6 +9,7 @@
 
 #include "files/graph_document.h"
 #include "files/mesh_export.h"
+#include "graph/colour_map.h"
 #include "graph/datafield.h"
 #include "net/update_check_thread.h"
 #include "view/surface.h"
@@ -25,6 +26,7 @@
 #include <string>
 
 class QAction;
+class QActionGroup;
 class QFileDialog;
 class QFrame;
 class QGroupBox;
@@ -239,6 +241,21 @@ class TFMain : public QMainWindow, public update_check_window {
     // stores nothing, draws nothing.
     void show_scaling(axis_scaling mode);
     void show_projection(bool orthographic);
+    // Colour by height: the tool-bar toggle and View > Colour by Z switch it,
+    // View > Colour Map picks the map, each choice kept for new graphs.
+    void build_colour_menu(QMenu* view);
+    void colour_btnClick();
+    void ColourByZ1Click();
+    void colour_mapClick(colour_map map);
+    void colour_optionsClick();
+    // The map the shown graph is coloured by, off when not colouring.
+    colour_map shown_colours() const;
+    // Sets the controls and the scene; stores nothing, draws nothing.
+    void show_colours(colour_map map, bool bar, bool smooth);
+    // The colouring new graphs (an import, a fresh start) get.
+    void show_new_graph_colours();
+    void store_colour_choice();
+    void apply_colours();
     // Takes the range edits of an axis as its limits, or puts the limits in
     // force back into them when a text is no number.
     void range_edClick(int axis);
@@ -292,6 +309,7 @@ class TFMain : public QMainWindow, public update_check_window {
     QToolButton* ZoomModeButton = nullptr;
     QToolButton* ResetButton = nullptr;
     QToolButton* fit_btn = nullptr;
+    QToolButton* colour_btn = nullptr;
     QToolButton* shoot_btn = nullptr;
     QToolButton* graph_poligones_btn = nullptr;
     QToolButton* graph_lines_btn = nullptr;
@@ -319,6 +337,10 @@ class TFMain : public QMainWindow, public update_check_window {
     QAction* Reset1 = nullptr;
     QAction* FitToData1 = nullptr;
     QAction* Orthographic1 = nullptr;
+    QAction* ColourByZ1 = nullptr;
+    QAction* ColourBar1 = nullptr;
+    QAction* SmoothShading1 = nullptr;
+    QActionGroup* colour_map_group = nullptr;
     QAction* TopView1 = nullptr;
     QAction* FrontView1 = nullptr;
     QAction* SideView1 = nullptr;

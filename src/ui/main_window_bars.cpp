@@ -65,6 +65,7 @@ void TFMain::build_tool_bars() {
     RotateModeButton->setChecked(true);
     ResetButton = tool_button(ToolBar2, "ResetButton", "reset", tr("reset view"));
     fit_btn = tool_button(ToolBar2, "fit_btn", "fit", tr("fit to data"), true);
+    colour_btn = tool_button(ToolBar2, "colour_btn", "colour", tr("colour by Z"), true);
     ToolBar2->addSeparator();
     shoot_btn = tool_button(ToolBar2, "shoot_btn", "snapshot", tr("make snapshot"));
 
@@ -103,6 +104,7 @@ void TFMain::build_tool_bars() {
         connect(b, &QToolButton::clicked, this, [this, b] { mode_buttonClick(b); });
     connect(ResetButton, &QToolButton::clicked, this, &TFMain::ResetButtonClick);
     connect(fit_btn, &QToolButton::clicked, this, &TFMain::fit_btnClick);
+    connect(colour_btn, &QToolButton::clicked, this, &TFMain::colour_btnClick);
     connect(graph_poligones_btn, &QToolButton::clicked, this, &TFMain::graph_poligones_btnClick);
     connect(graph_lines_btn, &QToolButton::clicked, this, &TFMain::graph_lines_btnClick);
     connect(graph_points_btn, &QToolButton::clicked, this, &TFMain::graph_points_btnClick);
@@ -139,6 +141,7 @@ void TFMain::build_menus() {
     Orthographic1 =
         menu_item(view, "Orthographic1", tr("Orthographic"), QKeySequence(tr("Ctrl+5")));
     Orthographic1->setCheckable(true);
+    build_colour_menu(view);
     TopView1 = menu_item(view, "TopView1", tr("Top View"), QKeySequence(tr("Ctrl+7")));
     FrontView1 = menu_item(view, "FrontView1", tr("Front View"), QKeySequence(tr("Ctrl+1")));
     SideView1 = menu_item(view, "SideView1", tr("Side View"), QKeySequence(tr("Ctrl+3")));

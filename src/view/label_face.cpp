@@ -113,7 +113,9 @@ std::unique_ptr<label_face> label_face::open_file(const std::string& path, int i
     if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0) return nullptr;
     // The face's own Unicode map; most faces pick it by default, not all.
     FT_Select_Charmap(face, FT_ENCODING_UNICODE);
-    return std::unique_ptr<label_face>(new label_face(std::move(ft)));
+    std::unique_ptr<label_face> opened(new label_face(std::move(ft)));
+    opened->file_ = path + "#" + std::to_string(index);
+    return opened;
 }
 
 std::unique_ptr<label_face> label_face::open_sans() {
@@ -138,9 +140,47 @@ std::unique_ptr<label_face> label_face::open_sans() {
     return open_file(reinterpret_cast<const char*>(file), index);
 }
 
+std::unique_ptr<label_face> label_face::open_for(char32_t c) {
+    if (!FcInit()) return nullptr;
+    pattern_ptr pattern(FcPatternCreate());
+    std::unique_ptr<FcCharSet, void (*)(FcCharSet*)> wanted(FcCharSetCreate(), FcCharSetDestroy);
+    if (!pattern || !wanted || !FcCharSetAddChar(wanted.get(), c)) return nullptr;
+    FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>("sans-serif"));
+    FcPatternAddCharSet(pattern.get(), FC_CHARSET, wanted.get());
+    FcPatternAddBool(pattern.get(), FC_OUTLINE, FcTrue);
+    FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+    FcDefaultSubstitute(pattern.get());
+    FcResult result = FcResultNoMatch;
+    // The best matches in order; the first that has the character wins.
+    std::unique_ptr<FcFontSet, void (*)(FcFontSet*)> fonts(
+        FcFontSort(nullptr, pattern.get(), FcFalse, nullptr, &result), FcFontSetDestroy);
+    if (!fonts) return nullptr;
+    for (int i = 0; i < fonts->nfont; ++i) {
+        FcCharSet* has = nullptr;
+        if (FcPatternGetCharSet(fonts->fonts[i], FC_CHARSET, 0, &has) != FcResultMatch ||
+            !FcCharSetHasChar(has, c))
+            continue;
+        FcChar8* file = nullptr;
+        if (FcPatternGetString(fonts->fonts[i], FC_FILE, 0, &file) != FcResultMatch) continue;
+        int index = 0;
+        FcPatternGetInteger(fonts->fonts[i], FC_INDEX, 0, &index);
+        auto face = open_file(reinterpret_cast<const char*>(file), index);
+        if (face && face->has_glyph(c)) return face;
+    }
+    return nullptr;
+}
+
+bool label_face::has_glyph(char32_t c) const {
+    return c != 0 && FT_Get_Char_Index(ft_->face.get(), c) != 0;
+}
+
 glyph_outline label_face::outline(std::uint8_t code) const {
+    return outline_of(windows_1252_to_unicode(code));
+}
+
+glyph_outline label_face::outline_of(char32_t c) const {
     glyph_outline glyph;
-    const char32_t c = windows_1252_to_unicode(code);
     if (c == 0) return glyph;
     FT_Face face = ft_->face.get();
     const FT_UInt index = FT_Get_Char_Index(face, c);

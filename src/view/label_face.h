@@ -45,11 +45,21 @@ class label_face {
     // The glyph of one Windows-1252 byte; empty with zero metrics for a byte
     // the page leaves undefined or the face has no glyph for.
     glyph_outline outline(std::uint8_t code) const;
+    // The glyph of any character; empty with zero metrics when the face has
+    // none for it.
+    glyph_outline outline_of(char32_t c) const;
+    bool has_glyph(char32_t c) const;
+    // A scalable face fontconfig finds with a glyph for the character (for
+    // the characters the label face lacks); null when none has one.
+    static std::unique_ptr<label_face> open_for(char32_t c);
+    // The font file the face was read from, which tells faces apart.
+    const std::string& file() const { return file_; }
 
   private:
     struct freetype;
     explicit label_face(std::unique_ptr<freetype> ft);
     std::unique_ptr<freetype> ft_;
+    std::string file_;
 };
 
 } // namespace tessaline

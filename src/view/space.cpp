@@ -1,6 +1,7 @@
 #include "space.h"
 
 #include "glyph_lists.h"
+#include "windows_1252.h"
 
 #include <algorithm>
 
@@ -24,7 +25,9 @@ void space::build_fonts() {
     solid_font_base = display_lists(glyph_count);
     glyph_metrics = {};
     if (outline_font_base.base() == 0 || solid_font_base.base() == 0) return;
-    const auto face = label_face::open_sans();
+    face_ = label_face::open_sans();
+    const auto& face = face_;
+    unicode_glyphs_ = unicode_glyphs(face_.get());
     for (int code = 0; code < glyph_count; ++code) {
         // Without a face every list is empty and every advance zero:
         // labels vanish, the rest of the scene still draws.
@@ -78,6 +81,28 @@ float space::label_width(std::string_view text, float size) const {
     return size * sum;
 }
 
+label_run space::layout_label(std::string_view utf8) {
+    label_run run;
+    for (char32_t c : utf8_code_points(utf8)) {
+        std::uint8_t byte = c == 0xFFFD ? '?' : windows_1252_byte(c);
+        const unicode_glyphs::glyph* made = byte == 0 ? unicode_glyphs_.find(c) : nullptr;
+        // Beyond every face: the code page's stand-in, as always.
+        if (byte == 0 && !made) byte = '?';
+        if (made) {
+            run.classic = false;
+            run.solid.push_back(made->solid);
+            run.outline.push_back(made->outline);
+            run.advance += made->metric.cell_inc_x;
+            continue;
+        }
+        run.bytes += static_cast<char>(byte);
+        run.solid.push_back(solid_font_base.base() + byte);
+        run.outline.push_back(outline_font_base.base() + byte);
+        run.advance += glyph_metrics[byte].cell_inc_x;
+    }
+    return run;
+}
+
 float space::label_height(float size) {
     return size * 0.5f * 1.2f;
 }
@@ -126,6 +151,7 @@ void space::draw(render_mode mode) {
 
     draw_frame();
     draw_arrow_heads();
+    draw_colour_bar();
     placed_label_.reset();
     if (mode_points) {
         draw_point_label(hover_point_id);

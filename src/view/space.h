@@ -8,6 +8,7 @@
 #include "gl_buffers.h"
 #include "graph_arrays.h"
 #include "label_face.h"
+#include "unicode_glyphs.h"
 
 #include "graph/datafield.h"
 
@@ -15,18 +16,35 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessaline {
 
 // GL_RENDER draws the visible frame; GL_SELECT the id picture, never shown.
 using render_mode = GLenum;
 
+// A label laid out for drawing: its glyphs' list names and its advance in
+// em units. classic: every character is in the 1-byte code page, and bytes
+// holds them, so that it draws as a label always has.
+struct label_run {
+    bool classic = true;
+    std::string bytes;
+    std::vector<GLuint> solid, outline;
+    float advance = 0;
+};
+
 struct axis_flags {
     bool x = false, y = false, z = false;
     bool operator==(const axis_flags&) const = default;
+};
+
+// Where the colour bar stands, in window pixels from the bottom left.
+struct colour_bar_box {
+    float x, y, w, h;
 };
 
 class space {
@@ -48,8 +66,17 @@ class space {
     void draw_text(std::string_view text, bool mirror, float x, float y, float z, float size,
                    float angle, float ax, float ay, float az, bool overturn);
     float label_width(std::string_view text, float size) const;
+    // A UTF-8 label: characters of the code page from its glyph lists, any
+    // other from a glyph made for it on first use.
+    label_run layout_label(std::string_view utf8);
+    void draw_label(const label_run& run, bool mirror, float x, float y, float z, float size,
+                    float angle, float ax, float ay, float az, bool overturn);
     static float label_height(float size);
     void build_fonts();
+
+    // The colour bar at the right edge, while colouring by height.
+    void draw_colour_bar();
+    colour_bar_box colour_bar_place(int view_width, int view_height) const;
 
     // Graph layers and selection.
     void draw_points();
@@ -103,6 +130,16 @@ class space {
     bool use_vertex_arrays = true;
     // Off: the arrays are sent from client memory each frame, as on GL 1.1.
     bool use_buffer_objects = true;
+    // Colour by height; off is the classic look of one colour per layer.
+    colour_map colours = colour_map::off;
+    // The bar of the colour map at the view's right edge, while colouring.
+    bool colour_bar = true;
+    // Normals per point instead of per face.
+    bool smooth_shading = false;
+    // Whether the look goes beyond the classic one: faces lit on both
+    // sides, with a light at the eye as well.
+    bool shaped_light() const { return colours != colour_map::off || smooth_shading; }
+    face_style faces_style() const { return {shaped_light(), smooth_shading}; }
     // Above 1 while the camera moves: only every drag_stride-th face and
     // point is drawn, without smoothing, so that the frames keep up.
     std::int32_t drag_stride = 1;
@@ -126,14 +163,28 @@ class space {
     // Where the axes meet, axis zoom included.
     vector_3d axis_origin() const;
     void draw_axis_labels(const marks& list, int axis, float t);
-    void draw_point_range(std::int32_t from, std::int32_t to);
+    void draw_point_range(std::int32_t from, std::int32_t to,
+                          const std::vector<rgb_triple>* shades);
+
+    void place_text(bool mirror, float x, float y, float z, float size, float angle, float ax,
+                    float ay, float az, bool overturn);
+    std::unique_ptr<label_face> face_;
+    unicode_glyphs unicode_glyphs_;
 
     graph_arrays arrays_;
     // Whether the context has buffer objects, and those of the graph.
     bool buffers_available_ = false;
     bool buffered() const;
     void point_vertex_pointer();
+    // The colours of the points and edges while colouring by height (a
+    // darker shade over faces); null when not colouring.
+    const std::vector<rgb_triple>* layer_colours();
+    // Sets them as the colour array, from their buffer or client memory.
+    void layer_colour_pointer(const std::vector<rgb_triple>& shades, std::int32_t stride);
+    void send_vertex(std::int32_t id, const std::vector<rgb_triple>* shades);
+    void draw_poligones_one_by_one();
     gl_buffer point_buffer_, edge_buffer_, face_buffer_, color_buffer_;
+    gl_buffer point_colour_buffer_, face_colour_buffer_;
 };
 
 } // namespace tessaline

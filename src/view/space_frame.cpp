@@ -151,8 +151,8 @@ void space::draw_axis_labels(const marks& list, int axis, float t) {
     const float h = label_height(s);
     const vector_3d o = axis_origin();
     for (const mark& entry : list) {
-        const std::string text = utf8_to_windows_1252(entry.text);
-        const float w = label_width(text, s);
+        const label_run text = layout_label(entry.text);
+        const float w = text.advance * s;
         const float p = entry.position;
         glPushMatrix();
         glTranslatef(axis == 0 ? 0 : o.x, axis == 1 ? 0 : o.y, axis == 2 ? 0 : o.z);
@@ -161,13 +161,13 @@ void space::draw_axis_labels(const marks& list, int axis, float t) {
             glRotatef(90, 1, 0, 0);
             glTranslatef(0, -h - 2 * t, 0);
             glTranslatef(0, t_shift.x ? h + 4 * t : 0, 0);
-            draw_text(text, t_inv.x, p, 0, 0, s, 0, 0, 0, 0, t_overturn.x);
+            draw_label(text, t_inv.x, p, 0, 0, s, 0, 0, 0, 0, t_overturn.x);
         } else if (axis == 1) {
             if (t_turn.y) glRotatef(270, 0, 1, 0);
             glTranslatef(0, 0, -h - 2 * t);
             glRotatef(90, 0, 1, 0);
             glTranslatef(t_shift.y ? -h - 4 * t : 0, 0, 0);
-            draw_text(text, t_inv.y, 0, p, 0, s, 90, 0, 0, 1, t_overturn.y);
+            draw_label(text, t_inv.y, 0, p, 0, s, 90, 0, 0, 1, t_overturn.y);
         } else {
             if (t_turn.z) glRotatef(270, 0, 0, 1);
             glTranslatef(0, -w - 2 * t, 0);
@@ -176,17 +176,14 @@ void space::draw_axis_labels(const marks& list, int axis, float t) {
             // moving it by its width keeps it in the same band.
             const float d = (t_shift.z ? -w - 4 * t : 0) - (t_inv.z != t_overturn.z ? w : 0);
             glTranslatef(d, 0, 0);
-            draw_text(text, !t_inv.z, 0, 0, p, s, 90, 1, 0, 0, t_overturn.z);
+            draw_label(text, !t_inv.z, 0, 0, p, s, 90, 1, 0, 0, t_overturn.z);
         }
         glPopMatrix();
     }
 }
 
-void space::draw_text(std::string_view text, bool mirror, float x, float y, float z, float size,
-                      float angle, float ax, float ay, float az, bool overturn) {
-    // Base 0 would call whatever lists 1 .. 255 are.
-    if (solid_font_base.base() == 0 || outline_font_base.base() == 0) return;
-    glPushMatrix();
+void space::place_text(bool mirror, float x, float y, float z, float size, float angle, float ax,
+                       float ay, float az, bool overturn) {
     glTranslatef(x, y, z);
     if (angle != 0) glRotatef(angle, ax, ay, az);
     float sx = size, sy = size;
@@ -198,6 +195,14 @@ void space::draw_text(std::string_view text, bool mirror, float x, float y, floa
         glTranslatef(0, label_height(size), 0);
     }
     glScalef(sx, sy, sz);
+}
+
+void space::draw_text(std::string_view text, bool mirror, float x, float y, float z, float size,
+                      float angle, float ax, float ay, float az, bool overturn) {
+    // Base 0 would call whatever lists 1 .. 255 are.
+    if (solid_font_base.base() == 0 || outline_font_base.base() == 0) return;
+    glPushMatrix();
+    place_text(mirror, x, y, z, size, angle, ax, ay, az, overturn);
     const auto count = static_cast<GLsizei>(text.size());
     glPushMatrix();
     glListBase(solid_font_base.base());
@@ -206,6 +211,25 @@ void space::draw_text(std::string_view text, bool mirror, float x, float y, floa
     // The outline over the filled glyphs smooths their edges.
     glListBase(outline_font_base.base());
     glCallLists(count, GL_UNSIGNED_BYTE, text.data());
+    glPopMatrix();
+}
+
+void space::draw_label(const label_run& run, bool mirror, float x, float y, float z, float size,
+                       float angle, float ax, float ay, float az, bool overturn) {
+    if (run.classic) {
+        draw_text(run.bytes, mirror, x, y, z, size, angle, ax, ay, az, overturn);
+        return;
+    }
+    if (solid_font_base.base() == 0 || outline_font_base.base() == 0) return;
+    glPushMatrix();
+    place_text(mirror, x, y, z, size, angle, ax, ay, az, overturn);
+    // The names are whole list names: no base added.
+    const auto count = static_cast<GLsizei>(run.solid.size());
+    glListBase(0);
+    glPushMatrix();
+    glCallLists(count, GL_UNSIGNED_INT, run.solid.data());
+    glPopMatrix();
+    glCallLists(count, GL_UNSIGNED_INT, run.outline.data());
     glPopMatrix();
 }
 

@@ -25,7 +25,8 @@ void send_point(const gl_point& p) {
 
 // Points from..to-1, from the array or one by one; with axis limits set,
 // only those inside them.
-void space::draw_point_range(std::int32_t from, std::int32_t to) {
+void space::draw_point_range(std::int32_t from, std::int32_t to,
+                             const std::vector<rgb_triple>* shades) {
     if (from >= to) return;
     if (!datafield.shown.empty()) {
         if (use_vertex_arrays) {
@@ -39,8 +40,7 @@ void space::draw_point_range(std::int32_t from, std::int32_t to) {
         }
         glBegin(GL_POINTS);
         for (std::int32_t id = from; id < to; ++id)
-            if (datafield.point_shown(id))
-                send_point(datafield.gl_points[static_cast<std::size_t>(id)]);
+            if (datafield.point_shown(id)) send_vertex(id, shades);
         glEnd();
         return;
     }
@@ -50,8 +50,38 @@ void space::draw_point_range(std::int32_t from, std::int32_t to) {
     }
     glBegin(GL_POINTS);
     for (std::int32_t id = from; id < to; ++id)
-        send_point(datafield.gl_points[static_cast<std::size_t>(id)]);
+        send_vertex(id, shades);
     glEnd();
+}
+
+void space::send_vertex(std::int32_t id, const std::vector<rgb_triple>* shades) {
+    const auto i = static_cast<std::size_t>(id);
+    if (shades) glColor3ub((*shades)[i].r, (*shades)[i].g, (*shades)[i].b);
+    send_point(datafield.gl_points[i]);
+}
+
+const std::vector<rgb_triple>* space::layer_colours() {
+    if (colours == colour_map::off) return nullptr;
+    // Over coloured faces a darker shade keeps points and edges apart from them.
+    const std::vector<rgb_triple>& c = mode_poligones
+                                           ? arrays_.dark_point_colours(datafield, colours)
+                                           : arrays_.point_colours(datafield, colours);
+    return c.size() == datafield.gl_points.size() && !c.empty() ? &c : nullptr;
+}
+
+// Every stride-th entry of the colours as the colour array; from their
+// buffer object when the points come from theirs.
+void space::layer_colour_pointer(const std::vector<rgb_triple>& c, std::int32_t stride) {
+    glEnableClientState(GL_COLOR_ARRAY);
+    if (buffered() && stride <= 1) {
+        point_colour_buffer_.bind(GL_ARRAY_BUFFER, c.data(), c.size() * sizeof(rgb_triple),
+                                  arrays_.point_colours_generation());
+        glColorPointer(3, GL_UNSIGNED_BYTE, sizeof(rgb_triple), nullptr);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        return;
+    }
+    glColorPointer(3, GL_UNSIGNED_BYTE,
+                   static_cast<GLsizei>(sizeof(rgb_triple)) * std::max(stride, 1), c.data());
 }
 
 bool space::buffered() const {
@@ -74,7 +104,10 @@ void space::point_vertex_pointer() {
 
 void space::draw_points() {
     const std::int32_t count = point_count();
-    glPointSize(static_cast<GLfloat>(point_size));
+    const std::vector<rgb_triple>* colours = layer_colours();
+    // Small points over coloured faces, so that a dense graph shows its surface.
+    const std::int32_t size = colours && mode_poligones ? std::min(point_size, 3) : point_size;
+    glPointSize(static_cast<GLfloat>(size));
     glColor3ub(0, 0, 0);
     if (use_vertex_arrays) {
         glEnableClientState(GL_VERTEX_ARRAY);
@@ -84,31 +117,39 @@ void space::draw_points() {
         // Every drag_stride-th point, straight from the array.
         glVertexPointer(3, GL_FLOAT, static_cast<GLsizei>(sizeof(gl_point)) * drag_stride,
                         datafield.gl_points.data());
+        if (colours) layer_colour_pointer(*colours, drag_stride);
         glDrawArrays(GL_POINTS, 0, (count + drag_stride - 1) / drag_stride);
+        glDisableClientState(GL_COLOR_ARRAY);
         glDisableClientState(GL_VERTEX_ARRAY);
         return;
     }
+    if (use_vertex_arrays && colours) layer_colour_pointer(*colours, 1);
     // The hovered and selected points are left out: their markers draw them.
     std::int32_t skip_a = hover_point_id, skip_b = selected_point_id;
     if (skip_a > skip_b) std::swap(skip_a, skip_b);
     std::int32_t from = 0;
     for (std::int32_t skip : {skip_a, skip_b}) {
         if (skip < from || skip >= count) continue;
-        draw_point_range(from, skip);
+        draw_point_range(from, skip, colours);
         from = skip + 1;
     }
-    draw_point_range(from, count);
-    if (use_vertex_arrays) glDisableClientState(GL_VERTEX_ARRAY);
+    draw_point_range(from, count, colours);
+    if (use_vertex_arrays) {
+        glDisableClientState(GL_COLOR_ARRAY);
+        glDisableClientState(GL_VERTEX_ARRAY);
+    }
 }
 
 void space::draw_lines() {
     glColor3ub(0, 0, 0);
     glLineWidth(1);
+    const std::vector<rgb_triple>* colours = layer_colours();
     if (use_vertex_arrays) {
         const std::vector<GLuint>& edges = arrays_.reduced_edge_indices(datafield, drag_stride);
         if (edges.empty()) return;
         glEnableClientState(GL_VERTEX_ARRAY);
         point_vertex_pointer();
+        if (colours) layer_colour_pointer(*colours, 1);
         const auto count = static_cast<GLsizei>(edges.size());
         if (buffered()) {
             edge_buffer_.bind(GL_ELEMENT_ARRAY_BUFFER, edges.data(), edges.size() * sizeof(GLuint),
@@ -118,6 +159,7 @@ void space::draw_lines() {
         } else {
             glDrawElements(GL_LINES, count, GL_UNSIGNED_INT, edges.data());
         }
+        glDisableClientState(GL_COLOR_ARRAY);
         glDisableClientState(GL_VERTEX_ARRAY);
         return;
     }
@@ -125,12 +167,8 @@ void space::draw_lines() {
     glBegin(GL_LINES);
     for (const triangle& f : datafield.faces) {
         if (!face_in_range(f, p.size()) || !datafield.face_shown(f)) continue;
-        send_point(p[f.p0]);
-        send_point(p[f.p1]);
-        send_point(p[f.p1]);
-        send_point(p[f.p2]);
-        send_point(p[f.p2]);
-        send_point(p[f.p0]);
+        for (std::int32_t id : {f.p0, f.p1, f.p1, f.p2, f.p2, f.p0})
+            send_vertex(id, colours);
     }
     glEnd();
 }
@@ -164,6 +202,32 @@ void space::lighting_on() {
     const vector_3d& n = datafield.mean_normal;
     const GLfloat position[4] = {2 * n.x, 2 * n.y, 2 * n.z, 1};
     glLightfv(GL_LIGHT0, GL_POSITION, position);
+    glDisable(GL_LIGHT1);
+    if (shaped_light()) {
+        // Lit from either side: the scene's light for the top, one at the
+        // eye for whatever side the viewer sees, both softer than the
+        // classic light so that the sum keeps the map's colours.
+        const GLfloat soft[4] = {0.45f, 0.45f, 0.45f, 1};
+        const GLfloat eye[4] = {0.65f, 0.65f, 0.65f, 1};
+        const GLfloat base[4] = {0.25f, 0.25f, 0.25f, 1};
+        const GLfloat towards_viewer[4] = {0, 0, 1, 0};
+        glLightfv(GL_LIGHT0, GL_DIFFUSE, soft);
+        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, base);
+        glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
+        glLightfv(GL_LIGHT1, GL_AMBIENT, black);
+        glLightfv(GL_LIGHT1, GL_DIFFUSE, eye);
+        glLightfv(GL_LIGHT1, GL_SPECULAR, black);
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadIdentity();
+        glLightfv(GL_LIGHT1, GL_POSITION, towards_viewer);
+        glPopMatrix();
+        glEnable(GL_LIGHT1);
+        if (colours != colour_map::off) {
+            glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+            glEnable(GL_COLOR_MATERIAL);
+        }
+    }
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
     glEnable(GL_DEPTH_TEST);
@@ -171,8 +235,9 @@ void space::lighting_on() {
 
 void space::draw_poligones() {
     if (use_vertex_arrays) {
+        const face_style style = faces_style();
         const std::vector<face_vertex>& vertices =
-            arrays_.reduced_face_vertices(datafield, drag_stride);
+            arrays_.reduced_face_vertices(datafield, drag_stride, style);
         if (vertices.empty()) return;
         if (buffered()) {
             face_buffer_.bind(GL_ARRAY_BUFFER, vertices.data(),
@@ -182,9 +247,30 @@ void space::draw_poligones() {
         } else {
             glInterleavedArrays(GL_N3F_V3F, 0, vertices.data());
         }
+        if (colours != colour_map::off) {
+            const std::vector<rgb_triple>& c =
+                arrays_.reduced_face_colours(datafield, colours, drag_stride, style);
+            if (c.size() == vertices.size()) {
+                glEnableClientState(GL_COLOR_ARRAY);
+                if (buffered()) {
+                    face_colour_buffer_.bind(GL_ARRAY_BUFFER, c.data(),
+                                             c.size() * sizeof(rgb_triple),
+                                             arrays_.face_colours_generation());
+                    glColorPointer(3, GL_UNSIGNED_BYTE, sizeof(rgb_triple), nullptr);
+                    glBindBuffer(GL_ARRAY_BUFFER, 0);
+                } else {
+                    glColorPointer(3, GL_UNSIGNED_BYTE, sizeof(rgb_triple), c.data());
+                }
+            }
+        }
         glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(vertices.size()));
+        glDisableClientState(GL_COLOR_ARRAY);
         glDisableClientState(GL_NORMAL_ARRAY);
         glDisableClientState(GL_VERTEX_ARRAY);
+        return;
+    }
+    if (shaped_light()) {
+        draw_poligones_one_by_one();
         return;
     }
     const auto& p = datafield.gl_points;
@@ -201,7 +287,27 @@ void space::draw_poligones() {
     }
 }
 
+// The shaped look's faces without vertex arrays, from the same corners.
+void space::draw_poligones_one_by_one() {
+    const face_style style = faces_style();
+    const std::vector<face_vertex>& vertices = arrays_.face_vertices(datafield, style);
+    const std::vector<rgb_triple>* c =
+        colours != colour_map::off ? &arrays_.reduced_face_colours(datafield, colours, 1, style)
+                                   : nullptr;
+    if (c && c->size() != vertices.size()) c = nullptr;
+    glBegin(GL_TRIANGLES);
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        const face_vertex& v = vertices[i];
+        if (c) glColor3ub((*c)[i].r, (*c)[i].g, (*c)[i].b);
+        glNormal3f(v.nx, v.ny, v.nz);
+        glVertex3f(v.x, v.y, v.z);
+    }
+    glEnd();
+}
+
 void space::lighting_off() {
+    glDisable(GL_COLOR_MATERIAL);
+    glDisable(GL_LIGHT1);
     glDisable(GL_LIGHTING);
     // Only the faces hide what lies behind them; everything drawn after
     // them lies on top, in every frame alike.

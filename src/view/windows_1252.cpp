@@ -61,6 +61,21 @@ std::string utf8_to_windows_1252(std::string_view utf8) {
     return out;
 }
 
+std::u32string utf8_code_points(std::string_view utf8) {
+    std::u32string out;
+    out.reserve(utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size())
+        out += next_code_point(utf8, i);
+    return out;
+}
+
+std::uint8_t windows_1252_byte(char32_t c) {
+    if (c == '?') return '?';
+    const char b = unicode_to_byte(c);
+    return b == '?' ? 0 : static_cast<std::uint8_t>(b);
+}
+
 char32_t windows_1252_to_unicode(std::uint8_t byte) {
     if (byte >= 0x80 && byte < 0xA0) return high_controls[byte - 0x80];
     return byte;

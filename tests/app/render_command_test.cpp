@@ -166,6 +166,44 @@ TEST(RenderCommand, DrawsTheViewTheFileKeeps) {
     EXPECT_EQ(b.count(0, 0, 0), 0);
 }
 
+TEST(RenderCommand, ColoursByHeightAsTheFileOrTheOptionsSay) {
+    temp_folder folder;
+    graph_document d = small_graph();
+    d.modes = {false, false, true};
+    ASSERT_TRUE(save_graph_file(folder / "classic.xyz", d, "test", '.').ok());
+    d.colours = colour_map::viridis;
+    ASSERT_TRUE(save_graph_file(folder / "viridis.xyz", d, "test", '.').ok());
+    // Pixels of the bar's far ends: viridis' purple bottom and yellow top.
+    // From column `from` rightwards.
+    const auto ends = [](const picture& p, int from = 0) {
+        int purple = 0, yellow = 0;
+        for (std::size_t i = 0; i + 2 < p.rgb.size(); i += 3) {
+            if (static_cast<int>(i / 3) % p.width < from) continue;
+            const int r = p.rgb[i], g = p.rgb[i + 1], b = p.rgb[i + 2];
+            purple += r > g + 40 && b > g + 40;
+            yellow += r > 200 && g > 200 && b < 90;
+        }
+        return std::pair{purple, yellow};
+    };
+    ASSERT_EQ(render(folder / "viridis.xyz", folder / "v.png"), 0);
+    const auto [purple, yellow] = ends(read_png(folder / "v.png"));
+    EXPECT_GT(purple, 100);
+    EXPECT_GT(yellow, 100);
+    ASSERT_EQ(render(folder / "viridis.xyz", folder / "off.png", "--colormap off"), 0);
+    EXPECT_EQ(ends(read_png(folder / "off.png")), std::pair(0, 0));
+    ASSERT_EQ(render(folder / "classic.xyz", folder / "c.png", "--colormap cividis --smooth"), 0);
+    EXPECT_EQ(ends(read_png(folder / "c.png")).first, 0); // cividis has no purple
+    // The bar's purple low end at the right edge, where the graph does not
+    // reach; without the bar the edge is bare.
+    const picture v = read_png(folder / "v.png");
+    EXPECT_GT(ends(v, v.width * 9 / 10).first, 100);
+    ASSERT_EQ(render(folder / "viridis.xyz", folder / "nobar.png", "--colorbar off"), 0);
+    EXPECT_EQ(ends(read_png(folder / "nobar.png"), v.width * 9 / 10).first, 0);
+    EXPECT_EQ(render(folder / "viridis.xyz", folder / "x.png", "--colormap rainbow"), 2);
+    EXPECT_EQ(render(folder / "viridis.xyz", folder / "x.png", "--colorbar"), 2);
+    EXPECT_FALSE(std::filesystem::exists(folder / "x.png"));
+}
+
 TEST(RenderCommand, RefusesWhatItCannotDraw) {
     temp_folder folder;
     ASSERT_TRUE(save_graph_file(folder / "a.xyz", small_graph(), "test", '.').ok());

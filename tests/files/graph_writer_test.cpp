@@ -127,11 +127,16 @@ TEST(GraphWriter, LaterViewElementsFollowTheFirstFormatsAndOnlyWhenSet) {
     const std::string classic = graph_file_text(graph, "1.0.14", '.');
     EXPECT_EQ(classic.find("axis_scaling"), std::string::npos);
     EXPECT_EQ(classic.find("projection"), std::string::npos);
+    for (const char* name : {"colour_map", "colour_bar", "shading"})
+        EXPECT_EQ(classic.find(name), std::string::npos) << name;
 
     graph.scaling = axis_scaling::fit;
     graph.orthographic = true;
     graph.limits.x = {1000.5, std::nullopt};
     graph.limits.z = {-2, 3e-7};
+    graph.colours = colour_map::cividis;
+    graph.colour_bar = false;
+    graph.smooth_shading = true;
     const std::string later = graph_file_text(graph, "1.0.14", '.');
     const size_t modes = later.find("<space_graph_mode ");
     const size_t scaling = later.find("<axis_scaling val=\"fit\"");
@@ -142,6 +147,10 @@ TEST(GraphWriter, LaterViewElementsFollowTheFirstFormatsAndOnlyWhenSet) {
     EXPECT_LT(scaling, projection);
     EXPECT_EQ(element_line(later, "axis_limits"),
               "<axis_limits x_min=\"1000.5\" z_min=\"-2\" z_max=\"3E-7\" />");
+    const size_t colours = later.find("<colour_map val=\"cividis\"");
+    EXPECT_LT(later.find("<axis_limits"), colours);
+    EXPECT_LT(colours, later.find("<colour_bar val=\"off\""));
+    EXPECT_LT(later.find("<colour_bar"), later.find("<shading val=\"smooth\""));
     // Everything before them is the first format's text, unchanged.
     EXPECT_EQ(later.substr(0, scaling), classic.substr(0, scaling));
 
@@ -157,7 +166,8 @@ TEST(GraphReader, UnknownLaterValuesReadAsTheClassicView) {
     std::string text = graph_file_text(one_point(1, 2, 3), "1.0.14", '.');
     text.insert(text.rfind("</graph>"),
                 "<axis_scaling val=\"logarithmic\"/><projection/><future_element val=\"1\"/>"
-                "<axis_limits x_min=\"a\" x_max=\"7\"/>");
+                "<axis_limits x_min=\"a\" x_max=\"7\"/><colour_map val=\"rainbow\"/>"
+                "<colour_bar val=\"maybe\"/><shading val=\"phong\"/>");
     const auto path = folder / "odd.xyz";
     {
         std::ofstream out(path);
@@ -170,4 +180,8 @@ TEST(GraphReader, UnknownLaterValuesReadAsTheClassicView) {
     EXPECT_FALSE(read.document.orthographic);
     // A side that is no number is open; the other side stands.
     EXPECT_EQ(read.document.limits.x, (axis_limits{std::nullopt, 7}));
+    // A map this version does not know is the classic look, bar and shading too.
+    EXPECT_EQ(read.document.colours, colour_map::off);
+    EXPECT_TRUE(read.document.colour_bar);
+    EXPECT_FALSE(read.document.smooth_shading);
 }

@@ -96,8 +96,8 @@ TEST_F(WindowTest, EveryButtonShowsAnImageAndAHint) {
         EXPECT_FALSE(b->toolTip().isEmpty()) << b->objectName().toStdString();
         EXPECT_FALSE(b->icon().isNull()) << b->objectName().toStdString();
     }
-    // 14 in the tool bars, 6 per axis box, 4 for the font, and fit_btn.
-    EXPECT_EQ(named, 14 + 3 * 6 + 4 + 1);
+    // 14 in the tool bars, 6 per axis box, 4 for the font, fit_btn and colour_btn.
+    EXPECT_EQ(named, 14 + 3 * 6 + 4 + 2);
     EXPECT_EQ(find<QToolButton>("fit_btn")->toolTip(), "fit to data");
     // The hints keep their differing wordings.
     EXPECT_EQ(find<QToolButton>("point_size_minus_btn")->toolTip(), "point size decrease");
@@ -162,6 +162,9 @@ TEST_F(WindowTest, MenusHaveTheirCaptionsShortcutsAndImages) {
         {"Reset1", "Reset", QKeySequence(Qt::Key_F8), true},
         {"FitToData1", "Fit to Data", QKeySequence("Ctrl+F"), true},
         {"Orthographic1", "Orthographic", QKeySequence("Ctrl+5"), false},
+        {"ColourByZ1", "Colour by Z", QKeySequence("Ctrl+K"), true},
+        {"ColourBar1", "Colour Bar", QKeySequence(), false},
+        {"SmoothShading1", "Smooth Shading", QKeySequence(), false},
         {"TopView1", "Top View", QKeySequence("Ctrl+7"), false},
         {"FrontView1", "Front View", QKeySequence("Ctrl+1"), false},
         {"SideView1", "Side View", QKeySequence("Ctrl+3"), false},

@@ -56,6 +56,7 @@ constexpr command commands[] = {
      "GRAPH.xyz|TABLE.csv -o OUT.png [--size WxH] [--scale F] [--fit|--classic]\n"
      "                            [--view top|front|side|default] [--ortho]\n"
      "                            [--range-x MIN:MAX] [--range-y ..] [--range-z ..]\n"
+     "                            [--colormap NAME|off] [--colorbar on|off] [--smooth]\n"
      "       tessaline-cli render BOOK.(xlsx|xls|ods) --sheet N|NAME --x COL --y COL --z COL\n"
      "                            [--first-row R] [--title-row T] -o OUT.png [options above]",
      "Draws a graph file's whole view and saves it as a PNG picture.\n"
@@ -66,8 +67,10 @@ constexpr command commands[] = {
      "graph anew), --view turns the camera to a fixed view and frames the graph,\n"
      "--ortho draws in parallel projection, --range-x/y/z limit an axis to MIN:MAX\n"
      "(either may be empty: the data's own bound), leaving out the points and\n"
-     "faces beyond. --scale F multiplies the picture's size (and the dots) by F,\n"
-     "up to 16384 pixels a side: --scale 4 for print.\n"
+     "faces beyond, --colormap colours the graph by Z (viridis, cividis,\n"
+     "diverging, grey) or not (off), --colorbar shows or hides the colour bar,\n"
+     "--smooth shades the faces smoothly. --scale F multiplies the picture's size\n"
+     "(and the dots) by F, up to 16384 pixels a side: --scale 4 for print.\n"
      "A table or workbook is read as convert reads it and drawn as a fresh import\n"
      "shows it, framed on the whole graph.",
      render_command},

@@ -72,6 +72,9 @@ void apply_view(TOpenGLScreen& screen, const graph_document& d) {
     s.set_t_overturn(d.t_overturn.x, d.t_overturn.y, d.t_overturn.z);
     s.set_graph_mode(d.modes.mode_points, d.modes.mode_lines, d.modes.mode_poligones);
     screen.orthographic = d.orthographic;
+    s.colours = d.colours;
+    s.colour_bar = d.colour_bar;
+    s.smooth_shading = d.smooth_shading;
 }
 
 std::optional<view_angles> named_view(const std::string& name) {
@@ -103,6 +106,9 @@ struct picture_choices {
     std::optional<view_angles> view;
     bool orthographic = false;
     std::optional<axis_limits> limits[3];
+    std::optional<colour_map> colours;
+    std::optional<bool> colour_bar;
+    bool smooth = false;
 };
 
 // The graph of a table or a workbook as a fresh import shows it; false (the
@@ -136,6 +142,13 @@ bool read_table_graph(const std::string& input, const std::vector<std::string>& 
     return true;
 }
 
+std::string colour_map_choices() {
+    std::string names;
+    for (colour_map map : colour_maps)
+        names += std::string(colour_map_name(map)) + ", ";
+    return names + "or off";
+}
+
 } // namespace
 
 int render_command(const std::vector<std::string>& args) {
@@ -163,6 +176,16 @@ int render_command(const std::vector<std::string>& args) {
             const int axis = a.back() - 'x';
             if (i + 1 == args.size() || !(choices.limits[axis] = parse_limits(args[++i])))
                 return usage_error("render", a + " needs MIN:MAX (numbers; either may be empty)");
+        } else if (a == "--colormap") {
+            if (i + 1 == args.size() || !(choices.colours = colour_map_named(args[++i])))
+                return usage_error("render", "--colormap needs " + colour_map_choices());
+        } else if (a == "--colorbar") {
+            const std::string value = i + 1 < args.size() ? args[++i] : std::string();
+            if (value != "on" && value != "off")
+                return usage_error("render", "--colorbar needs on or off");
+            choices.colour_bar = value == "on";
+        } else if (a == "--smooth") {
+            choices.smooth = true;
         } else if (a == "--view") {
             if (i + 1 == args.size() || !(choices.view = named_view(args[++i])))
                 return usage_error("render", "--view needs top, front, side or default");
@@ -225,6 +248,9 @@ int render_command(const std::vector<std::string>& args) {
     try {
         if (choices.scaling) read.document.scaling = *choices.scaling;
         if (choices.orthographic) read.document.orthographic = true;
+        if (choices.colours) read.document.colours = *choices.colours;
+        if (choices.colour_bar) read.document.colour_bar = *choices.colour_bar;
+        if (choices.smooth) read.document.smooth_shading = true;
         axis_limits* limits[3] = {&read.document.limits.x, &read.document.limits.y,
                                   &read.document.limits.z};
         for (int axis = 0; axis < 3; ++axis)
