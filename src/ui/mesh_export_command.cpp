@@ -8,6 +8,7 @@
 
 #include "base/memory_error.h"
 #include "files/mesh_export.h"
+#include "graph/colour_map.h"
 
 #include <QFileDialog>
 
@@ -58,8 +59,9 @@ QFileDialog* TFMain::mesh_export_dialog() {
 }
 
 QString TFMain::export_mesh_file(const QString& path, mesh_format format) {
-    // Colours stay empty until the view colours its points.
-    const mesh_data mesh{datafield->points, datafield->faces, {}};
+    // The colours the view shows, where it colours by height.
+    const std::vector<rgb_triple> colours = height_colours(*datafield, shown_colours());
+    const mesh_data mesh{datafield->points, datafield->faces, colours};
     mesh_export_result result;
     try {
         busy_work work(this);

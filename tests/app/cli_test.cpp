@@ -320,6 +320,19 @@ TEST(Cli, ExportWritesTheFormatItsNameOrOptionSays) {
     EXPECT_TRUE(contains(r.err, "unknown format \"fbx\"")) << r.err;
     r = run_cli(folder, {"export", graph});
     EXPECT_EQ(r.status, 2);
+
+    // Colours by Z, low to high along viridis: from dark blue-violet to yellow.
+    EXPECT_TRUE(ply.colours.empty()) << "the file does not colour its graph";
+    r = run_cli(folder,
+                {"export", graph, "--colormap", "viridis", "-o", (folder / "c.ply").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const read_mesh coloured = read_ply(folder / "c.ply");
+    ASSERT_EQ(coloured.colours.size(), 3u);
+    EXPECT_GT(coloured.colours[0][2], coloured.colours[0][1]) << "z = 1 is blue";
+    EXPECT_GT(coloured.colours[2][0], coloured.colours[2][2]) << "z = 3 is yellow";
+    r = run_cli(folder,
+                {"export", graph, "--colormap", "rainbow", "-o", (folder / "c.ply").string()});
+    EXPECT_EQ(r.status, 2);
 }
 
 TEST(Cli, ExportOfAGraphWithoutPointsOrFacesSaysWhatItCannotDo) {

@@ -74,13 +74,16 @@ constexpr command commands[] = {
      "A table or workbook is read as convert reads it and drawn as a fresh import\n"
      "shows it, framed on the whole graph.",
      render_command},
-    {"export", "GRAPH.xyz -o MESH.(ply|obj|stl|glb) [--format ply|obj|stl|glb]",
+    {"export",
+     "GRAPH.xyz -o MESH.(ply|obj|stl|glb) [--format ply|obj|stl|glb] [--colormap NAME|off]",
      "Writes a graph file's mesh for other 3-D programs.\n"
      "The points with their data values and the faces, in the format the output's\n"
      "extension names (or --format): PLY (binary, coordinates as doubles), OBJ\n"
      "(text, exact values), STL (binary, triangles only) or glTF 2.0 binary (.glb).\n"
      "STL and glTF hold 32-bit floats. Faces are written counter-clockwise seen\n"
-     "from above. A graph without faces gives points alone (not in STL).",
+     "from above. A graph without faces gives points alone (not in STL). Where\n"
+     "the file colours its graph by Z (or --colormap names a map), each point\n"
+     "carries its colour (not in STL, which has none).",
      export_command},
 };
 
