@@ -84,6 +84,7 @@ void space::draw_colour_bar() {
     const float text = font_size * pixels_per_size;
     const float text_h = label_height(text);
     std::vector<bar_label> labels;
+    bool has_zero = false;
     for (std::size_t i = 1; i < datafield.marks_z.size(); ++i) {
         const mark& m = datafield.marks_z[i];
         const double value = mark_value(m);
@@ -92,7 +93,15 @@ void space::draw_colour_bar() {
             continue;
         const float y = box.y + static_cast<float>(colour_position(span, value)) * box.h;
         labels.push_back({y, utf8_to_windows_1252(m.text)});
+        has_zero = has_zero || value == 0;
     }
+    // The axis leaves zero unlabelled where the axes meet; the bar has no
+    // such place and shows it, which a diverging map centres on.
+    if (!has_zero && span.low <= 0 && span.high >= 0)
+        labels.push_back({box.y + static_cast<float>(colour_position(span, 0)) * box.h, "0"});
+    // Thinned from the bottom up, whatever order the axis keeps its marks in.
+    std::sort(labels.begin(), labels.end(),
+              [](const bar_label& a, const bar_label& b) { return a.y < b.y; });
     std::size_t every = 1;
     while (labels.size() / every > 1 &&
            box.h / static_cast<float>(labels.size() / every) < text_h * 1.6f)

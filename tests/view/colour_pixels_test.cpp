@@ -159,6 +159,20 @@ TEST_F(ColourPixels, ColourBarStandsAtTheRightEdgeWithTheZMarks) {
     EXPECT_GT(red_rows_low, 10);
     EXPECT_GT(red_rows_high, 10);
 
+    // Zero, which the axis leaves unlabelled where the axes meet, has its
+    // mark on the bar: in the middle of the diverging map's span.
+    s().colours = colour_map::diverging;
+    view.render();
+    const colour_bar_box centred = s().colour_bar_place(size.width, size.height);
+    const int zero_y = size.height - 1 - static_cast<int>(centred.y + centred.h / 2);
+    bool zero_mark = false;
+    for (int y = zero_y - 3; y <= zero_y + 3; ++y)
+        for (int x = static_cast<int>(centred.x + centred.w) + 1; x < size.width; ++x) {
+            const rgb_triple c = view.at({x, y});
+            zero_mark = zero_mark || (c.r > 200 && c.g < 80 && c.b < 80);
+        }
+    EXPECT_TRUE(zero_mark);
+
     s().colour_bar = false;
     view.render();
     EXPECT_TRUE(is_white(at_height(0.5f)));
