@@ -185,8 +185,16 @@ void TOpenGLScreen::reset_view() {
 float TOpenGLScreen::framing_radius() const {
     const space& s = *scene_;
     const pixel_size size = panel.size();
-    const double aspect =
+    double aspect =
         size.width > 0 && size.height > 0 ? static_cast<double>(size.width) / size.height : 1;
+    // The colour bar holds the right edge: the graph, centred, is framed into
+    // the width that leaves it free.
+    if (s.colours != colour_map::off && s.colour_bar && !s.datafield.points.empty() &&
+        size.width > 0 && size.height > 0) {
+        const colour_bar_box bar = s.colour_bar_place(size.width, size.height);
+        const double free_width = 2.0 * bar.x - size.width;
+        if (free_width > 0.3 * size.width) aspect *= free_width / size.width;
+    }
     return tessaline::framing_radius({{alpha, betta},
                                       s.axis_scale_x,
                                       s.axis_scale_y,

@@ -182,6 +182,29 @@ TEST_F(ColourPixels, ColourBarStandsAtTheRightEdgeWithTheZMarks) {
     EXPECT_TRUE(is_white(at_height(0.5f)));
 }
 
+// Framed with the bar on, the graph stays clear of it, also in a narrow view
+// where the width decides the framing: nothing drawn just left of the bar.
+TEST(ColourBarFraming, AFramedGraphLeavesTheBarFree) {
+    headless_view narrow({480, 900});
+    narrow.field.load_points(ramp(24));
+    space& s = narrow.screen.get_space();
+    s.set_graph_mode(false, false, true);
+    s.colours = colour_map::viridis;
+    narrow.screen.frame_view(default_view);
+    narrow.render();
+    const pixel_size size = narrow.size();
+    const colour_bar_box bar = s.colour_bar_place(size.width, size.height);
+    int right = 0, drawn = 0;
+    for (int y = 0; y < size.height; ++y)
+        for (int x = 0; x < static_cast<int>(bar.x) - 1; ++x)
+            if (!is_white(narrow.at({x, y}))) {
+                ++drawn;
+                right = std::max(right, x);
+            }
+    EXPECT_GT(drawn, 1000);
+    EXPECT_LT(right, static_cast<int>(bar.x) - 4) << "the bar starts at " << bar.x;
+}
+
 TEST_F(ColourPixels, PickingFindsThePointsAsWithoutColour) {
     s().set_graph_mode(true, true, true);
     const gl_point& g = view.field.gl_points[100];
