@@ -51,6 +51,69 @@ tessaline::data_points_ cluster_with_outliers(std::int64_t n) {
     return points;
 }
 
+// The shapes real data takes, a million points each: smooth and heavy-tailed
+// spreads, a thin ring, and a dense region beside one mistyped far value.
+tessaline::data_points_ gaussian_points(std::int64_t n) {
+    std::mt19937_64 rng(11);
+    std::normal_distribution<double> g(0, 1);
+    tessaline::data_points_ points(static_cast<size_t>(n));
+    for (auto& p : points)
+        p = {g(rng), g(rng), g(rng)};
+    return points;
+}
+
+tessaline::data_points_ cauchy_points(std::int64_t n) {
+    std::mt19937_64 rng(13);
+    std::cauchy_distribution<double> c(0, 1);
+    tessaline::data_points_ points(static_cast<size_t>(n));
+    for (auto& p : points)
+        p = {c(rng), c(rng), 0};
+    return points;
+}
+
+tessaline::data_points_ thin_ring_points(std::int64_t n) {
+    std::mt19937_64 rng(17);
+    std::uniform_real_distribution<double> u(0, 1);
+    tessaline::data_points_ points(static_cast<size_t>(n));
+    for (auto& p : points) {
+        const double a = 2 * M_PI * u(rng), r = 1 + 1e-6 * (2 * u(rng) - 1);
+        p = {r * std::cos(a), r * std::sin(a), a};
+    }
+    return points;
+}
+
+tessaline::data_points_ uniform_and_far_point(std::int64_t n) {
+    auto points = uniform_points(n - 1);
+    points.push_back({1000, 1000, 0});
+    return points;
+}
+
+tessaline::data_points_ dense_square_and_far_point(std::int64_t n) {
+    auto points = uniform_points(n - 1);
+    for (auto& p : points)
+        p = {p.x * 1e-3, p.y * 1e-3, p.z};
+    points.push_back({1000, 1000, 0});
+    return points;
+}
+
+// One mistyped row among uniform points, and magnitudes over 600 decades.
+tessaline::data_points_ uniform_and_1e20(std::int64_t n) {
+    auto points = uniform_points(n - 1);
+    points.push_back({1e20, 1e20, 0});
+    return points;
+}
+
+tessaline::data_points_ magnitudes_1e600(std::int64_t n) {
+    std::mt19937_64 rng(19);
+    std::uniform_real_distribution<double> decade(-300, 300);
+    std::bernoulli_distribution sign(0.5);
+    tessaline::data_points_ points(static_cast<size_t>(n));
+    for (auto& p : points)
+        p = {(sign(rng) ? 1 : -1) * std::pow(10.0, decade(rng)),
+             (sign(rng) ? 1 : -1) * std::pow(10.0, decade(rng)), 0};
+    return points;
+}
+
 // The machine's other work slows single runs by up to a third: each size
 // runs three times and reports the best, as tessaline-bench-faces does.
 void best_of_three(benchmark::internal::Benchmark* b) {
@@ -80,6 +143,38 @@ BENCHMARK_CAPTURE(faces, lattice, jittered_lattice)
 BENCHMARK_CAPTURE(faces, cluster, cluster_with_outliers)
     ->Arg(100'000)
     ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Apply(best_of_three);
+
+BENCHMARK_CAPTURE(faces, gaussian, gaussian_points)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Apply(best_of_three);
+BENCHMARK_CAPTURE(faces, cauchy, cauchy_points)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Apply(best_of_three);
+BENCHMARK_CAPTURE(faces, thin_ring, thin_ring_points)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Apply(best_of_three);
+BENCHMARK_CAPTURE(faces, uniform_far_point, uniform_and_far_point)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Apply(best_of_three);
+BENCHMARK_CAPTURE(faces, dense_square_far_point, dense_square_and_far_point)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Apply(best_of_three);
+// Compare with uniform/10000 and uniform/100000.
+BENCHMARK_CAPTURE(faces, uniform_1e20_row, uniform_and_1e20)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Apply(best_of_three);
+BENCHMARK_CAPTURE(faces, magnitudes_1e600, magnitudes_1e600)
+    ->Arg(100'000)
     ->Unit(benchmark::kMillisecond)
     ->Apply(best_of_three);
 

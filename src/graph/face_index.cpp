@@ -11,17 +11,54 @@
 
 namespace tessaline::faces {
 
+namespace {
+
+// Edges of about `bands` bands from lo to hi holding equal shares of the
+// values; equal quantiles merge, so crowded repeated values take one band.
+std::vector<double> quantile_edges(std::vector<float> values, double lo, double hi,
+                                   std::int32_t bands) {
+    std::vector<double> edges{lo};
+    std::sort(values.begin(), values.end());
+    for (std::int32_t k = 1; k < bands && !values.empty(); ++k) {
+        const double v = values[values.size() * static_cast<size_t>(k) / bands];
+        if (v > edges.back() && v < hi) edges.push_back(v);
+    }
+    edges.push_back(std::max(hi, lo));
+    return edges;
+}
+
+} // namespace
+
 face_index::face_index(const point_grid& grid, const front& faces, std::int32_t point_count)
-    : front_(faces), xy_(grid.xy), min_x_(grid.min_x), min_y_(grid.min_y), side_scale_(grid.span) {
-    bucket_size_ = std::clamp<std::int32_t>(
+    : front_(faces), xy_(grid.xy), side_scale_(grid.span) {
+    const std::int32_t bands = std::clamp<std::int32_t>(
         static_cast<std::int32_t>(std::ceil(std::sqrt(point_count / 8.0))), 1, 2048);
-    bucket_width_ = (static_cast<double>(grid.max_x) - grid.min_x) / bucket_size_;
-    bucket_height_ = (static_cast<double>(grid.max_y) - grid.min_y) / bucket_size_;
-    margin_ = face_tolerance::filter_margin * (bucket_width_ + bucket_height_) * bucket_size_;
-    for (std::int32_t col = 0; col < bucket_size_; ++col)
-        for (std::int32_t row = 0; row < bucket_size_; ++row)
-            add_bucket(min_x_ + col * bucket_width_, min_x_ + (col + 1) * bucket_width_,
-                       min_y_ + row * bucket_height_, min_y_ + (row + 1) * bucket_height_, 0);
+    // A sample of a few hundred points per band places the edges as well as
+    // all of them would; ranks follow the cells, so a stride samples evenly.
+    const size_t stride = std::max<size_t>(1, grid.xy.size() / (256 * static_cast<size_t>(bands)));
+    std::vector<float> xs, ys;
+    for (size_t k = 0; k < grid.xy.size(); k += stride) {
+        xs.push_back(grid.xy[k].x);
+        ys.push_back(grid.xy[k].y);
+    }
+    col_edges_ = quantile_edges(std::move(xs), grid.min_x, grid.max_x, bands);
+    row_edges_ = quantile_edges(std::move(ys), grid.min_y, grid.max_y, bands);
+    cols_ = static_cast<std::int32_t>(col_edges_.size()) - 1;
+    rows_ = static_cast<std::int32_t>(row_edges_.size()) - 1;
+    margin_ = face_tolerance::filter_margin * ((static_cast<double>(grid.max_x) - grid.min_x) +
+                                               (static_cast<double>(grid.max_y) - grid.min_y));
+    for (std::int32_t col = 0; col < cols_; ++col)
+        for (std::int32_t row = 0; row < rows_; ++row)
+            add_bucket(col_edges_[col], col_edges_[col + 1], row_edges_[row], row_edges_[row + 1],
+                       0);
+}
+
+std::int32_t face_index::band_at(const std::vector<double>& edges, double v) {
+    // Band k holds [edges[k], edges[k + 1]): the count of inner edges at or
+    // below v.
+    const auto inner_end = edges.end() - 1;
+    return static_cast<std::int32_t>(std::upper_bound(edges.begin() + 1, inner_end, v) -
+                                     (edges.begin() + 1));
 }
 
 face_index::face_box face_index::box_of(std::int32_t t) const {
@@ -60,28 +97,24 @@ bool face_index::along_segment(const vector_2d& s0, const vector_2d& s1, Visit&&
     const double margin = margin_;
     const double ax = s0.x, ay = s0.y, dx = static_cast<double>(s1.x) - s0.x,
                  dy = static_cast<double>(s1.y) - s0.y;
-    const std::int32_t row0 =
-        clamped_index(std::min<double>(s0.y, s1.y) - margin - min_y_, bucket_height_, bucket_size_);
-    const std::int32_t row1 =
-        clamped_index(std::max<double>(s0.y, s1.y) + margin - min_y_, bucket_height_, bucket_size_);
+    const std::int32_t row0 = row_at(std::min<double>(s0.y, s1.y) - margin);
+    const std::int32_t row1 = row_at(std::max<double>(s0.y, s1.y) + margin);
     for (std::int32_t row = row0; row <= row1; ++row) {
         double lo_x = std::min<double>(s0.x, s1.x), hi_x = std::max<double>(s0.x, s1.x);
         if (dy != 0 && row1 > row0) {
             // The part of the segment inside this row's band.
-            const double band0 = min_y_ + row * bucket_height_ - margin;
-            const double band1 = min_y_ + (row + 1) * bucket_height_ + margin;
+            const double band0 = row_edges_[row] - margin;
+            const double band1 = row_edges_[row + 1] + margin;
             const double f0 = std::clamp((band0 - ay) / dy, 0.0, 1.0);
             const double f1 = std::clamp((band1 - ay) / dy, 0.0, 1.0);
             const double xa = ax + f0 * dx, xb = ax + f1 * dx;
             lo_x = std::max(lo_x, std::min(xa, xb));
             hi_x = std::min(hi_x, std::max(xa, xb));
         }
-        const std::int32_t col0 =
-            clamped_index(lo_x - margin - min_x_, bucket_width_, bucket_size_);
-        const std::int32_t col1 =
-            clamped_index(hi_x + margin - min_x_, bucket_width_, bucket_size_);
+        const std::int32_t col0 = col_at(lo_x - margin);
+        const std::int32_t col1 = col_at(hi_x + margin);
         for (std::int32_t col = col0; col <= col1; ++col)
-            if (visit(col * bucket_size_ + row)) return true;
+            if (visit(col * rows_ + row)) return true;
     }
     return false;
 }
@@ -90,15 +123,13 @@ void face_index::add(std::int32_t t) {
     const front_triangle& tri = front_[t];
     const face_box entry = box_of(t);
     const double x0 = entry.x0, x1 = entry.x1, y0 = entry.y0, y1 = entry.y1;
-    const std::int32_t bx0 = clamped_index(x0 - min_x_, bucket_width_, bucket_size_);
-    const std::int32_t bx1 = clamped_index(x1 - min_x_, bucket_width_, bucket_size_);
-    const std::int32_t by0 = clamped_index(y0 - min_y_, bucket_height_, bucket_size_);
-    const std::int32_t by1 = clamped_index(y1 - min_y_, bucket_height_, bucket_size_);
+    const std::int32_t bx0 = col_at(x0), bx1 = col_at(x1);
+    const std::int32_t by0 = row_at(y0), by1 = row_at(y1);
     if ((bx1 - bx0 + 1) * (by1 - by0 + 1) <= 4) {
         // A small face: the few buckets under its bounds.
         for (std::int32_t bx = bx0; bx <= bx1; ++bx)
             for (std::int32_t by = by0; by <= by1; ++by)
-                insert_entry(bx * bucket_size_ + by, entry);
+                insert_entry(bx * rows_ + by, entry);
         return;
     }
     // A crossing lies on an edge, so a large face goes only into the buckets
@@ -396,19 +427,15 @@ template <class Visit> bool face_index::crossing_query::under_segments(Visit&& v
     // A crossing point lies on a segment and in the triangle's bounds, so
     // only buckets under the segments (with a margin for rounding) matter.
     const face_index& ix = ix_;
-    const std::int32_t col0 = clamped_index(std::min(segs_[0].x0, segs_[1].x0) - ix.min_x_,
-                                            ix.bucket_width_, ix.bucket_size_);
-    const std::int32_t col1 = clamped_index(std::max(segs_[0].x1, segs_[1].x1) - ix.min_x_,
-                                            ix.bucket_width_, ix.bucket_size_);
-    const std::int32_t row0 = clamped_index(std::min(segs_[0].y0, segs_[1].y0) - ix.min_y_,
-                                            ix.bucket_height_, ix.bucket_size_);
-    const std::int32_t row1 = clamped_index(std::max(segs_[0].y1, segs_[1].y1) - ix.min_y_,
-                                            ix.bucket_height_, ix.bucket_size_);
+    const std::int32_t col0 = ix.col_at(std::min(segs_[0].x0, segs_[1].x0));
+    const std::int32_t col1 = ix.col_at(std::max(segs_[0].x1, segs_[1].x1));
+    const std::int32_t row0 = ix.row_at(std::min(segs_[0].y0, segs_[1].y0));
+    const std::int32_t row1 = ix.row_at(std::max(segs_[0].y1, segs_[1].y1));
     if ((col1 - col0 + 1) * (row1 - row0 + 1) <= 9) {
         // Short segments: the few buckets under both are cheaper than bands.
         for (std::int32_t col = col0; col <= col1; ++col)
             for (std::int32_t row = row0; row <= row1; ++row)
-                if (visit(col * ix.bucket_size_ + row)) return true;
+                if (visit(col * ix.rows_ + row)) return true;
         return false;
     }
     for (const segment& sg : segs_)
@@ -423,8 +450,7 @@ bool face_index::segments_free(const vector_2d& p, const vector_2d& q, const vec
 }
 
 std::int32_t face_index::leaf_under(const vector_2d& v) const {
-    std::int32_t node = clamped_index(v.x - min_x_, bucket_width_, bucket_size_) * bucket_size_ +
-                        clamped_index(v.y - min_y_, bucket_height_, bucket_size_);
+    std::int32_t node = col_at(v.x) * rows_ + row_at(v.y);
     while (buckets_[node].first_child >= 0) {
         const bucket_node& b = buckets_[node];
         const std::int32_t i = clamped_index(v.x - b.x0, (b.x1 - b.x0) / 4, 4);

@@ -65,15 +65,23 @@ class face_index {
     void split_crowded(std::int32_t node);
     bool edge_meets(std::int32_t t, const bucket_node& bucket) const;
     std::int32_t leaf_under(const vector_2d& v) const;
+    // Column and row of the top grid at a coordinate, the outer ones taking
+    // everything beyond the extent.
+    std::int32_t col_at(double x) const { return band_at(col_edges_, x); }
+    std::int32_t row_at(double y) const { return band_at(row_edges_, y); }
+    static std::int32_t band_at(const std::vector<double>& edges, double v);
 
     const front& front_;
     const std::vector<vector_2d>& xy_;
-    float min_x_, min_y_;
     double side_scale_; // width + height of the extent
     double margin_;     // of bucket rectangles, filter_margin of the extent
-    std::int32_t bucket_size_ = 1;
-    double bucket_width_ = 0, bucket_height_ = 0;
-    std::vector<bucket_node> buckets_; // the top grid first, col * bucket_size + row
+    // The top grid's column and row edges, first and last at the extent:
+    // laid at quantiles of the points, so that crowded regions get as many
+    // buckets as their share of the points wherever far points stretch the
+    // extent.
+    std::vector<double> col_edges_, row_edges_;
+    std::int32_t cols_ = 1, rows_ = 1;
+    std::vector<bucket_node> buckets_; // the top grid first, col * rows + row
     std::vector<std::int32_t> node_stack_;
     bool splits_held_ = false;            // while a split hands its triangles to the new buckets
     std::uint64_t seen_slots_[1024] = {}; // triangles tested in one call: call number, triangle
