@@ -15,15 +15,31 @@ namespace {
 
 // Edges of about `bands` bands from lo to hi holding equal shares of the
 // values; equal quantiles merge, so crowded repeated values take one band.
+// A gap far wider than the bands beside it gets bands growing twofold from
+// either side: the long faces that reach a far value then pass through the
+// wide bands, not through the ones beside the crowded values.
 std::vector<double> quantile_edges(std::vector<float> values, double lo, double hi,
                                    std::int32_t bands) {
-    std::vector<double> edges{lo};
     std::sort(values.begin(), values.end());
+    std::vector<double> quantiles{lo};
     for (std::int32_t k = 1; k < bands && !values.empty(); ++k) {
         const double v = values[values.size() * static_cast<size_t>(k) / bands];
-        if (v > edges.back() && v < hi) edges.push_back(v);
+        if (v > quantiles.back() && v < hi) quantiles.push_back(v);
     }
-    edges.push_back(std::max(hi, lo));
+    quantiles.push_back(std::max(hi, lo));
+    std::vector<double> edges{lo}, growing;
+    for (size_t k = 1; k < quantiles.size(); ++k) {
+        const double a = quantiles[k - 1], b = quantiles[k], middle = a + (b - a) / 2;
+        const double before = k >= 2 ? a - quantiles[k - 2] : INFINITY;
+        const double after = k + 1 < quantiles.size() ? quantiles[k + 1] - b : INFINITY;
+        for (double w = 2 * before; a + w < middle; w *= 2)
+            edges.push_back(a + w);
+        growing.clear();
+        for (double w = 2 * after; b - w > middle; w *= 2)
+            growing.push_back(b - w);
+        edges.insert(edges.end(), growing.rbegin(), growing.rend());
+        edges.push_back(b);
+    }
     return edges;
 }
 
