@@ -15,6 +15,8 @@ class candidate_search::edge_search {
   public:
     edge_search(candidate_search& owner, const edge_frame& edge)
         : s_(owner), grid_(owner.grid_), faces_(owner.faces_), edge_(edge),
+          literal_start_(owner.grid_.literal.start(edge.mx, edge.my, owner.grid_.min_x,
+                                                   owner.grid_.min_y)),
           best_distance_(owner.grid_.far_distance) {}
 
     std::int32_t run() {
@@ -32,18 +34,32 @@ class candidate_search::edge_search {
     }
 
   private:
-    // Heap order: the nearest on top, the first handed out among equal
-    // distances (cell order in the round, then rank).
-    static bool later(const queued& a, const queued& b) {
+    // The nearest first; among equal distances the one the literal search
+    // hands out first.
+    bool before(const queued& a, const queued& b) const {
+        return a.distance < b.distance ||
+               (a.distance == b.distance && grid_.literal_before(a.index, b.index, literal_start_));
+    }
+    // Heap order of points: the first on top.
+    auto later() const {
+        return [this](const queued& a, const queued& b) { return before(b, a); };
+    }
+    // Heap order of tree nodes: the nearest on top, then handout order.
+    static bool node_later(const queued& a, const queued& b) {
         return a.distance > b.distance || (a.distance == b.distance && a.key > b.key);
+    }
+    // Whether a point at distance d would come before the best so far.
+    bool beats_best(double d, std::int32_t rank) const {
+        return d < best_distance_ || (d == best_distance_ && best_ >= 0 &&
+                                      grid_.literal_before(rank, best_, literal_start_));
     }
     bool on_outer_side(double x, double y) const {
         return edge_.ax * (y - edge_.p.y) - edge_.ay * (x - edge_.p.x) > 0;
     }
-    // Whether a point within the bounds may be a candidate nearer than the
-    // best so far.
+    // Whether a point within the bounds may be a candidate before the best
+    // so far.
     bool may_hold_candidate(const float* b) const {
-        return edge_.may_be_outside(b) && (best_ < 0 || edge_.nearest(b) < best_distance_);
+        return edge_.may_be_outside(b) && (best_ < 0 || edge_.nearest(b) <= best_distance_);
     }
 
     void offer_point(std::int32_t rank, std::uint32_t cell_order);
@@ -59,6 +75,7 @@ class candidate_search::edge_search {
     const point_grid& grid_;
     face_index& faces_;
     const edge_frame& edge_;
+    const std::pair<std::int32_t, std::int32_t> literal_start_;
     std::int32_t best_ = -1;
     double best_distance_;
     // One round hands out candidates nearest first; testing in that order
@@ -72,24 +89,24 @@ void candidate_search::edge_search::offer_point(std::int32_t rank, std::uint32_t
     if (!on_outer_side(cx, cy)) return;
     const double dx = cx - edge_.mx, dy = cy - edge_.my;
     const double d = std::sqrt(dx * dx + dy * dy);
-    if (!(d < best_distance_)) return;
+    if (!beats_best(d, rank)) return;
     auto& list = s_.round_candidates_;
     list.push_back(
         {d, static_cast<std::uint64_t>(cell_order) << 32 | static_cast<std::uint32_t>(rank), rank});
-    if (heap_mode_) std::push_heap(list.begin(), list.end(), later);
+    if (heap_mode_) std::push_heap(list.begin(), list.end(), later());
 }
 
 void candidate_search::edge_search::offer_node(std::int32_t node, std::uint32_t cell_order) {
     const point_node& nd = grid_.nodes[node];
     if (!edge_.may_be_outside(nd.bounds)) return;
     const double d = edge_.nearest(nd.bounds);
-    if (!(d < best_distance_)) return;
+    if (!(d <= best_distance_)) return;
     s_.round_nodes_.push_back({d, cell_order, node});
-    std::push_heap(s_.round_nodes_.begin(), s_.round_nodes_.end(), later);
+    std::push_heap(s_.round_nodes_.begin(), s_.round_nodes_.end(), node_later);
 }
 
 void candidate_search::edge_search::scan_cell(std::int32_t col, std::int32_t row) {
-    const std::int32_t cell = col * grid_.grid_size + row;
+    const std::int32_t cell = grid_.cell_index(col, row);
     const std::uint32_t cell_order = order_++;
     const std::int32_t begin = grid_.cell_start[cell], end = grid_.cell_start[cell + 1];
     if (begin == end) return;
@@ -115,7 +132,7 @@ void candidate_search::edge_search::scan_cell(std::int32_t col, std::int32_t row
         const double dx = cx - mx, dy = cy - my;
         const double d = std::sqrt(dx * dx + dy * dy);
         out[kept] = {d, key | static_cast<std::uint32_t>(id), id};
-        kept += (ax * (cy - py) - ay * (cx - px) > 0) & (d < limit);
+        kept += (ax * (cy - py) - ay * (cx - px) > 0) & (d <= limit);
     }
     s_.round_candidates_.insert(s_.round_candidates_.end(), out, out + kept);
 }
@@ -128,7 +145,7 @@ bool candidate_search::edge_search::skip_run(std::int32_t col0, std::int32_t col
     float b[4] = {INFINITY, -INFINITY, INFINITY, -INFINITY};
     for (std::int32_t col = col0; col <= col1; ++col)
         for (std::int32_t row = row0; row <= row1; ++row) {
-            const std::int32_t cell = col * grid_.grid_size + row;
+            const std::int32_t cell = grid_.cell_index(col, row);
             if (grid_.cell_points(cell) == 0) continue;
             const float* cb = grid_.bounds_of_cell(cell);
             b[0] = std::min(b[0], cb[0]);
@@ -174,35 +191,35 @@ void candidate_search::edge_search::settle_points() {
     for (int picks = 0; picks < 8 && !list.empty(); ++picks) {
         size_t m = 0;
         for (size_t k = 1; k < list.size(); ++k)
-            if (list[k].distance < list[m].distance) m = k;
-        if (!(list[m].distance < best_distance_) || try_candidate(list[m])) return;
+            if (list[k].distance <= list[m].distance && before(list[k], list[m])) m = k;
+        if (!beats_best(list[m].distance, list[m].index) || try_candidate(list[m])) return;
         list.erase(list.begin() + static_cast<std::ptrdiff_t>(m));
     }
-    std::stable_sort(list.begin(), list.end(),
-                     [](const queued& a, const queued& b) { return a.distance < b.distance; });
+    std::sort(list.begin(), list.end(),
+              [this](const queued& a, const queued& b) { return before(a, b); });
     for (const queued& c : list)
-        if (!(c.distance < best_distance_) || try_candidate(c)) return;
+        if (!beats_best(c.distance, c.index) || try_candidate(c)) return;
 }
 
 void candidate_search::edge_search::settle_points_and_nodes() {
     auto& points = s_.round_candidates_;
     auto& nodes = s_.round_nodes_;
     heap_mode_ = true;
-    std::make_heap(points.begin(), points.end(), later);
+    std::make_heap(points.begin(), points.end(), later());
     while (true) {
         const double node_distance = nodes.empty() ? INFINITY : nodes.front().distance;
         if (!points.empty() && points.front().distance < node_distance) {
-            std::pop_heap(points.begin(), points.end(), later);
+            std::pop_heap(points.begin(), points.end(), later());
             const queued c = points.back();
             points.pop_back();
-            if (!(c.distance < best_distance_) || try_candidate(c)) return;
+            if (!beats_best(c.distance, c.index) || try_candidate(c)) return;
             continue;
         }
         if (nodes.empty()) return;
-        std::pop_heap(nodes.begin(), nodes.end(), later);
+        std::pop_heap(nodes.begin(), nodes.end(), node_later);
         const queued nq = nodes.back();
         nodes.pop_back();
-        if (!(nq.distance < best_distance_)) return;
+        if (!(nq.distance <= best_distance_)) return;
         const auto cell_order = static_cast<std::uint32_t>(nq.key);
         const point_node& nd = grid_.nodes[nq.index];
         if (faces_.walled_in() && faces_.box_blocked(nd.bounds, edge_.p, edge_.q)) continue;
@@ -228,7 +245,9 @@ std::int32_t candidate_search::find(std::int32_t from, std::int32_t to) {
 
 std::int32_t candidate_search::from_plan(std::int32_t from, std::int32_t to,
                                          const edge_plan& plan) {
-    // find's decisions, taken on the planned rounds.
+    // find's decisions, taken on the planned rounds. The plan orders equal
+    // distances by its own cells, not the literal search's: any tie that
+    // could decide the result is left to find.
     const vector_2d& p = grid_.xy[from];
     const vector_2d& q = grid_.xy[to];
     std::int32_t best = -1;
@@ -240,6 +259,8 @@ std::int32_t candidate_search::from_plan(std::int32_t from, std::int32_t to,
         bool settled = false;
         for (; k < round.end; ++k) {
             const planned_candidate& c = plan.candidates[k];
+            if (c.distance == best_distance || (k > 0 && c.distance == plan.candidates[k - 1].distance))
+                return -2;
             if (!(c.distance < best_distance)) {
                 settled = true;
                 break;
@@ -247,18 +268,19 @@ std::int32_t candidate_search::from_plan(std::int32_t from, std::int32_t to,
             const bool free = faces_.segments_free(p, q, grid_.xy[c.index]);
             tested_[tested_count_++] = {c.index, free};
             if (free) {
+                if (k + 1 < round.end && plan.candidates[k + 1].distance == c.distance) return -2;
                 best = c.index;
                 best_distance = c.distance;
                 settled = true;
                 break;
             }
         }
+        if (best_distance == round.cap || best_distance == round.clearance) return -2;
         // The candidates left out matter only when every planned one is
         // blocked and they may be nearer than the best so far.
         if (!settled && best_distance > round.cap) return -2;
         k = round.end;
-        if (r == 0 ? !(best_distance > round.clearance) : best_distance <= round.clearance)
-            return best;
+        if (best_distance < round.clearance) return best;
     }
     return plan.exhausted ? best : -2;
 }

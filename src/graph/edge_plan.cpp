@@ -141,7 +141,7 @@ void edge_planner::scan_tree(std::int32_t root, std::uint64_t cell_key) {
 }
 
 void edge_planner::scan_cell(std::int32_t col, std::int32_t row) {
-    const std::int32_t cell = col * grid_.grid_size + row;
+    const std::int32_t cell = grid_.cell_index(col, row);
     const std::uint32_t cell_order = order_++;
     const std::int32_t begin = grid_.cell_start[cell], end = grid_.cell_start[cell + 1];
     if (begin == end) return;

@@ -1,5 +1,6 @@
 #include "face_index.h"
 
+#include "band_edges.h"
 #include "face_geometry.h"
 #include "face_tolerances.h"
 #include "packed_bounds.h"
@@ -11,54 +12,17 @@
 
 namespace tessaline::faces {
 
-namespace {
-
-// Edges of about `bands` bands from lo to hi holding equal shares of the
-// values; equal quantiles merge, so crowded repeated values take one band.
-// A gap far wider than the bands beside it gets bands growing twofold from
-// either side: the long faces that reach a far value then pass through the
-// wide bands, not through the ones beside the crowded values.
-std::vector<double> quantile_edges(std::vector<float> values, double lo, double hi,
-                                   std::int32_t bands) {
-    std::sort(values.begin(), values.end());
-    std::vector<double> quantiles{lo};
-    for (std::int32_t k = 1; k < bands && !values.empty(); ++k) {
-        const double v = values[values.size() * static_cast<size_t>(k) / bands];
-        if (v > quantiles.back() && v < hi) quantiles.push_back(v);
-    }
-    quantiles.push_back(std::max(hi, lo));
-    std::vector<double> edges{lo}, growing;
-    for (size_t k = 1; k < quantiles.size(); ++k) {
-        const double a = quantiles[k - 1], b = quantiles[k], middle = a + (b - a) / 2;
-        const double before = k >= 2 ? a - quantiles[k - 2] : INFINITY;
-        const double after = k + 1 < quantiles.size() ? quantiles[k + 1] - b : INFINITY;
-        for (double w = 2 * before; a + w < middle; w *= 2)
-            edges.push_back(a + w);
-        growing.clear();
-        for (double w = 2 * after; b - w > middle; w *= 2)
-            growing.push_back(b - w);
-        edges.insert(edges.end(), growing.rbegin(), growing.rend());
-        edges.push_back(b);
-    }
-    return edges;
-}
-
-} // namespace
-
 face_index::face_index(const point_grid& grid, const front& faces, std::int32_t point_count)
     : front_(faces), xy_(grid.xy), side_scale_(grid.span) {
     const std::int32_t bands = std::clamp<std::int32_t>(
         static_cast<std::int32_t>(std::ceil(std::sqrt(point_count / 8.0))), 1, 2048);
-    // A sample of a few hundred points per band places the edges as well as
-    // all of them would; ranks follow the cells, so a stride samples evenly.
-    const size_t stride = std::max<size_t>(1, grid.xy.size() / (256 * static_cast<size_t>(bands)));
-    std::vector<float> xs, ys;
-    for (size_t k = 0; k < grid.xy.size(); k += stride) {
-        xs.push_back(grid.xy[k].x);
-        ys.push_back(grid.xy[k].y);
-    }
-    col_edges_ = quantile_edges(std::move(xs), grid.min_x, grid.max_x, bands);
-    row_edges_ = quantile_edges(std::move(ys), grid.min_y, grid.max_y, bands);
+    // A few hundred points per band place the edges as well as all of them.
+    const size_t most = 256 * static_cast<size_t>(bands);
+    const auto& xy = grid.xy;
+    col_edges_ = band_edges(sorted_sample(xy.size(), most, [&](size_t k) { return xy[k].x; }),
+                            grid.min_x, grid.max_x, bands);
+    row_edges_ = band_edges(sorted_sample(xy.size(), most, [&](size_t k) { return xy[k].y; }),
+                            grid.min_y, grid.max_y, bands);
     cols_ = static_cast<std::int32_t>(col_edges_.size()) - 1;
     rows_ = static_cast<std::int32_t>(row_edges_.size()) - 1;
     margin_ = face_tolerance::filter_margin * ((static_cast<double>(grid.max_x) - grid.min_x) +
@@ -69,13 +33,8 @@ face_index::face_index(const point_grid& grid, const front& faces, std::int32_t 
                        0);
 }
 
-std::int32_t face_index::band_at(const std::vector<double>& edges, double v) {
-    // Band k holds [edges[k], edges[k + 1]): the count of inner edges at or
-    // below v.
-    const auto inner_end = edges.end() - 1;
-    return static_cast<std::int32_t>(std::upper_bound(edges.begin() + 1, inner_end, v) -
-                                     (edges.begin() + 1));
-}
+std::int32_t face_index::col_at(double x) const { return band_at(col_edges_, x); }
+std::int32_t face_index::row_at(double y) const { return band_at(row_edges_, y); }
 
 face_index::face_box face_index::box_of(std::int32_t t) const {
     const front_triangle& tri = front_[t];

@@ -67,9 +67,8 @@ class face_index {
     std::int32_t leaf_under(const vector_2d& v) const;
     // Column and row of the top grid at a coordinate, the outer ones taking
     // everything beyond the extent.
-    std::int32_t col_at(double x) const { return band_at(col_edges_, x); }
-    std::int32_t row_at(double y) const { return band_at(row_edges_, y); }
-    static std::int32_t band_at(const std::vector<double>& edges, double v);
+    std::int32_t col_at(double x) const;
+    std::int32_t row_at(double y) const;
 
     const front& front_;
     const std::vector<vector_2d>& xy_;

@@ -1,11 +1,13 @@
 #include "point_grid.h"
 
+#include "band_edges.h"
 #include "cells.h"
 #include "face_geometry.h"
 #include "face_tolerances.h"
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <utility>
 
 namespace tessaline::faces {
@@ -21,35 +23,69 @@ point_grid::point_grid(std::int32_t point_count, const gl_points_& points, float
     build_hull(point_count);
 }
 
-void point_grid::build_cells(const gl_points_& points) {
-    // Same side, cell size and refinement as the cell grid of the search, so
-    // that rings, clearances and the order ids come in are the same.
-    grid_size = initial_grid_size(points.size());
-    std::vector<std::int32_t> cell(points.size());
+void point_grid::build_literal_cells(const gl_points_& points, std::vector<std::int32_t>& col,
+                                     std::vector<std::int32_t>& row) {
+    // The literal search's grid side doubles while a cell holds too many
+    // points; a count that saturates says as much as a full one.
+    literal_cells& lit = literal;
+    lit.grid_size = initial_grid_size(points.size());
+    col.resize(points.size());
+    row.resize(points.size());
+    std::vector<std::uint8_t> count;
     for (std::int32_t round = 1;; ++round) {
-        cell_width = static_cast<float>((static_cast<double>(max_x) - min_x) / grid_size);
-        cell_height = static_cast<float>((static_cast<double>(max_y) - min_y) / grid_size);
-        const size_t cell_count = static_cast<size_t>(grid_size) * grid_size;
-        cell_start.assign(cell_count + 1, 0);
+        const std::int32_t n = lit.grid_size;
+        lit.cell_width = static_cast<float>((static_cast<double>(max_x) - min_x) / n);
+        lit.cell_height = static_cast<float>((static_cast<double>(max_y) - min_y) / n);
+        count.assign(static_cast<size_t>(n) * n, 0);
+        bool crowded = false;
         for (size_t id = 0; id < points.size(); ++id) {
-            auto [col, row] = grid_cell_of(points[id].x, points[id].y, min_x, min_y, cell_width,
-                                           cell_height, grid_size);
-            cell[id] = col * grid_size + row;
+            std::tie(col[id], row[id]) = grid_cell_of(points[id].x, points[id].y, min_x, min_y,
+                                                      lit.cell_width, lit.cell_height, n);
+            std::uint8_t& c = count[static_cast<size_t>(col[id]) * n + row[id]];
+            if (c <= max_points_per_cell) crowded |= ++c > max_points_per_cell;
+        }
+        if (crowded && round < max_fill_rounds)
+            lit.grid_size *= 2;
+        else
+            break;
+    }
+}
+
+void point_grid::build_cells(const gl_points_& points) {
+    std::vector<std::int32_t> literal_col, literal_row;
+    build_literal_cells(points, literal_col, literal_row);
+
+    // Bands of about 20 points a side's worth, refined like the literal grid
+    // while a cell holds too many (a curve or a line of points crowds cells
+    // whatever the bands).
+    const size_t most = 1 << 17;
+    const auto xs = sorted_sample(points.size(), most, [&](size_t k) { return points[k].x; });
+    const auto ys = sorted_sample(points.size(), most, [&](size_t k) { return points[k].y; });
+    std::vector<std::int32_t> cell(points.size());
+    std::int32_t bands = initial_grid_size(points.size());
+    for (std::int32_t round = 1;; ++round) {
+        col_edges = band_edges(xs, min_x, max_x, bands);
+        row_edges = band_edges(ys, min_y, max_y, bands);
+        cols = static_cast<std::int32_t>(col_edges.size()) - 1;
+        rows = static_cast<std::int32_t>(row_edges.size()) - 1;
+        cell_start.assign(static_cast<size_t>(cols) * rows + 1, 0);
+        for (size_t id = 0; id < points.size(); ++id) {
+            const auto [col, row] = cell_of(points[id].x, points[id].y);
+            cell[id] = cell_index(col, row);
             ++cell_start[cell[id] + 1];
         }
         const std::int32_t largest = *std::max_element(cell_start.begin(), cell_start.end());
-        if (largest > max_points_per_cell && round < max_fill_rounds)
-            grid_size *= 2;
+        if (largest > max_points_per_cell && round < refine_rounds && bands < max_bands)
+            bands *= 2;
         else
             break;
     }
     // Non-empty cells per run of row_block cells along each row.
-    row_block_count = (grid_size + row_block - 1) / row_block;
-    row_blocks.assign(static_cast<size_t>(grid_size) * row_block_count, 0);
-    for (std::int32_t c = 0; c < grid_size * grid_size; ++c)
+    row_block_count = (cols + row_block - 1) / row_block;
+    row_blocks.assign(static_cast<size_t>(rows) * row_block_count, 0);
+    for (std::int32_t c = 0; c < cols * rows; ++c)
         if (cell_start[c + 1] != 0)
-            ++row_blocks[static_cast<size_t>(c % grid_size) * row_block_count +
-                         (c / grid_size) / row_block];
+            ++row_blocks[static_cast<size_t>(c % rows) * row_block_count + (c / rows) / row_block];
     for (size_t c = 1; c < cell_start.size(); ++c)
         cell_start[c] += cell_start[c - 1];
     ids.resize(points.size());
@@ -59,11 +95,17 @@ void point_grid::build_cells(const gl_points_& points) {
     // From here on a point is known by its rank in cell order, so that a
     // cell's points and the corners of nearby faces lie close in memory.
     xy.resize(points.size());
-    for (size_t rank = 0; rank < points.size(); ++rank)
-        xy[rank] = {points[ids[rank]].x, points[ids[rank]].y};
+    literal.col.resize(points.size());
+    literal.row.resize(points.size());
+    for (size_t rank = 0; rank < points.size(); ++rank) {
+        const std::int32_t id = ids[rank];
+        xy[rank] = {points[id].x, points[id].y};
+        literal.col[rank] = literal_col[id];
+        literal.row[rank] = literal_row[id];
+    }
 
-    // Bounds of a cell's points, kept at the cell's first rank: a crowded
-    // grid has far more cells than points.
+    // Bounds of a cell's points, kept at the cell's first rank: a grid may
+    // have more cells than points.
     cell_bounds.assign(points.size() * 4, 0);
     for (size_t c = 0; c + 1 < cell_start.size(); ++c) {
         if (cell_start[c] == cell_start[c + 1]) continue;
@@ -81,6 +123,38 @@ void point_grid::build_cells(const gl_points_& points) {
         b[2] = y0;
         b[3] = y1;
     }
+}
+
+std::pair<std::int32_t, std::int32_t> point_grid::cell_of(double x, double y) const {
+    return {band_at(col_edges, x), band_at(row_edges, y)};
+}
+
+std::pair<std::int32_t, std::int32_t> literal_cells::start(double x, double y, float min_x,
+                                                           float min_y) const {
+    return grid_cell_of(x, y, min_x, min_y, cell_width, cell_height, grid_size);
+}
+
+bool point_grid::literal_before(std::int32_t a, std::int32_t b,
+                                std::pair<std::int32_t, std::int32_t> start) const {
+    const auto [sc, sr] = start;
+    // Ring, then side of the ring, then place along the side, then id.
+    auto place = [&](std::int32_t rank) {
+        const std::int32_t c = literal.col[rank], r = literal.row[rank];
+        const std::int32_t ring = std::max(std::abs(c - sc), std::abs(r - sr));
+        std::int32_t side = 0, along = 0;
+        if (ring > 0) {
+            if (r == sr - ring)
+                along = c;
+            else if (r == sr + ring)
+                side = 1, along = c;
+            else if (c == sc - ring)
+                side = 2, along = r;
+            else
+                side = 3, along = r;
+        }
+        return std::tuple{ring, side, along, ids[rank]};
+    };
+    return place(a) < place(b);
 }
 
 void point_grid::build_cell_trees() {
@@ -247,17 +321,21 @@ cell_range point_grid::outside_region(const edge_frame& edge) const {
     }
     if (x0 > x1) return {1, 0, 1, 0}; // nothing of the hull lies outside
     const double margin = face_tolerance::filter_margin * span;
-    auto lo =
-        grid_cell_of(x0 - margin, y0 - margin, min_x, min_y, cell_width, cell_height, grid_size);
-    auto hi =
-        grid_cell_of(x1 + margin, y1 + margin, min_x, min_y, cell_width, cell_height, grid_size);
-    return {std::max(0, lo.first - 1), std::min(grid_size - 1, hi.first + 1),
-            std::max(0, lo.second - 1), std::min(grid_size - 1, hi.second + 1)};
+    const auto lo = cell_of(x0 - margin, y0 - margin);
+    const auto hi = cell_of(x1 + margin, y1 + margin);
+    return {std::max(0, lo.first - 1), std::min(cols - 1, hi.first + 1),
+            std::max(0, lo.second - 1), std::min(rows - 1, hi.second + 1)};
 }
 
 double point_grid::clearance(double x, double y, const cell_range& a) const {
-    return grid_area_clearance(x, y, a.c0, a.c1, a.r0, a.r1, grid_size, max_x, min_x, max_y, min_y,
-                               cell_width, cell_height);
+    // A point left of column c0 lies below its edge, one right of c1 at or
+    // past the next; nothing lies beyond the outer bands.
+    double d = INFINITY;
+    if (a.c0 > 0) d = std::min(d, x - col_edges[a.c0]);
+    if (a.r0 > 0) d = std::min(d, y - row_edges[a.r0]);
+    if (a.c1 < cols - 1) d = std::min(d, col_edges[a.c1 + 1] - x);
+    if (a.r1 < rows - 1) d = std::min(d, row_edges[a.r1 + 1] - y);
+    return d * (1 - face_tolerance::distance_rounding);
 }
 
 } // namespace tessaline::faces

@@ -1,5 +1,6 @@
-// The points by rank in the search's cell order, with cell bounds, trees over
-// crowded cells and the convex hull; read-only once built, shared by threads.
+// The points by rank in cell order, with cell bounds, trees over crowded
+// cells, the convex hull and the literal search's order among equal
+// distances; read-only once built, shared by threads.
 #pragma once
 
 #include "declaration.h"
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace tessaline::faces {
@@ -26,11 +28,25 @@ struct cell_range {
     std::int32_t c0, c1, r0, r1;
 };
 
+// Where the literal cell search hands out points: its grid (laid evenly over
+// the extent) and each point's cell there. Among points at equal distance it
+// hands out the one of the nearer ring around the search's cell first, in a
+// ring the bottom row, the top row, the left and the right column, each
+// cell's points by id.
+struct literal_cells {
+    std::int32_t grid_size = 1;
+    float cell_width = 0, cell_height = 0;
+    std::vector<std::int32_t> col, row; // by rank
+
+    // The search's first cell for a search at (x, y).
+    std::pair<std::int32_t, std::int32_t> start(double x, double y, float min_x,
+                                                float min_y) const;
+};
+
 class point_grid {
   public:
-    // The grid is laid out exactly as the cell grid of the literal search
-    // (same side, cell size and refinement), so that rings, clearances and
-    // the order ids come in are the same.
+    // Columns and rows are bands of equal shares of the points, so that a
+    // cell holds a few points wherever far values stretch the extent.
     point_grid(std::int32_t point_count, const gl_points_& points, float max_x, float min_x,
                float max_y, float min_y);
 
@@ -40,9 +56,9 @@ class point_grid {
     float max_x, min_x, max_y, min_y;
     double span;         // width + height of the extent
     double far_distance; // farther than any two points
-    std::int32_t grid_size = 1;
-    float cell_width = 0, cell_height = 0;
-    std::vector<std::int32_t> cell_start; // ranks of cell col * n + row: cell_start[c] ..
+    std::int32_t cols = 1, rows = 1;
+    std::vector<double> col_edges, row_edges; // cols + 1 and rows + 1 edges, band_edges.h
+    std::vector<std::int32_t> cell_start; // ranks of cell col * rows + row: cell_start[c] ..
     std::vector<std::int32_t> ids;        // point id by rank; ids of a cell increase
     std::vector<vector_2d> xy;            // x and y by rank
     std::vector<float> cell_bounds;       // min x, max x, min y, max y, at each cell's first rank
@@ -50,35 +66,49 @@ class point_grid {
     std::vector<point_node> nodes;
     std::vector<std::int32_t> node_ranks;
     std::vector<vector_2d> hull; // counter-clockwise
+    literal_cells literal;
 
+    std::int32_t cell_index(std::int32_t col, std::int32_t row) const { return col * rows + row; }
     std::int32_t cell_points(std::int32_t cell) const {
         return cell_start[cell + 1] - cell_start[cell];
     }
     const float* bounds_of_cell(std::int32_t cell) const {
         return &cell_bounds[static_cast<size_t>(cell_start[cell]) * 4];
     }
+    // Column and row of a plane position; the outer ones take everything
+    // beyond the extent.
+    std::pair<std::int32_t, std::int32_t> cell_of(double x, double y) const;
     edge_frame frame(std::int32_t from, std::int32_t to) const {
         return frame_of(xy[from], xy[to], span);
     }
+    // Whether the literal search started in cell `start` hands out rank a
+    // before rank b.
+    bool literal_before(std::int32_t a, std::int32_t b,
+                        std::pair<std::int32_t, std::int32_t> start) const;
     // The cells that can hold a candidate of the edge: those under the piece
     // of the hull on its outer side, one cell wider on each side.
     cell_range outside_region(const edge_frame& edge) const;
-    // Lower bound for the distance from (x, y) to any point outside the cells.
+    // Lower bound for the distance from (x, y) to any point outside the
+    // cells, as the distances are computed; infinite when none is.
     double clearance(double x, double y, const cell_range& area) const;
 
-    // The next ring around the area in the order the literal search adds it,
-    // limited to the cells in reach that can hold a candidate; then the area
-    // grows by the ring. scan_cell(col, row) visits a cell; skip_run(col0,
-    // col1, row0, row1) may pass over a run of cells whole. Runs of empty
-    // cells are passed over anyway, which matters where a few far points
-    // leave the grid nearly empty.
+    // The next ring of cells around the area, limited to the cells in reach
+    // that can hold a candidate; then the area grows by the ring.
+    // scan_cell(col, row) visits a cell; skip_run(col0, col1, row0, row1) may
+    // pass over a run of cells whole. Runs of empty cells are passed over
+    // anyway.
     template <class ScanCell, class SkipRun>
     void scan_next_ring(cell_range& area, const cell_range& reach, ScanCell& scan_cell,
                         SkipRun& skip_run) const;
 
   private:
     static constexpr std::int32_t row_block = 32;
+    // Band refinement stops after this many layouts or at this many bands.
+    static constexpr std::int32_t refine_rounds = 4;
+    static constexpr std::int32_t max_bands = 4096;
     static constexpr size_t hull_run = 32;
+    void build_literal_cells(const gl_points_& points, std::vector<std::int32_t>& col,
+                             std::vector<std::int32_t>& row);
     void build_cells(const gl_points_& points);
     void build_cell_trees();
     std::int32_t build_point_node(std::int32_t begin, std::int32_t end, int depth);
@@ -92,10 +122,11 @@ class point_grid {
 template <class ScanCell, class SkipRun>
 void point_grid::scan_next_ring(cell_range& area, const cell_range& reach, ScanCell& scan_cell,
                                 SkipRun& skip_run) const {
-    const std::int32_t n = grid_size;
+    const std::int32_t nc = cols, nr = rows;
     std::int32_t &c0 = area.c0, &c1 = area.c1, &r0 = area.r0, &r1 = area.r1;
     const std::int32_t rc0 = reach.c0, rc1 = reach.c1, rr0 = reach.r0, rr1 = reach.r1;
-    const std::int32_t col_lo = std::max({c0 - 1, 0, rc0}), col_hi = std::min({c1 + 1, n - 1, rc1});
+    const std::int32_t col_lo = std::max({c0 - 1, 0, rc0}),
+                       col_hi = std::min({c1 + 1, nc - 1, rc1});
     auto scan_row = [&](std::int32_t row) {
         for (std::int32_t col = col_lo; col <= col_hi;) {
             const std::int32_t block_end = std::min(col_hi, (col / row_block + 1) * row_block - 1);
@@ -109,7 +140,7 @@ void point_grid::scan_next_ring(cell_range& area, const cell_range& reach, ScanC
         }
     };
     auto scan_column = [&](std::int32_t col, std::int32_t row_lo, std::int32_t row_hi) {
-        if (row_lo > row_hi || cell_start[col * n + row_hi + 1] == cell_start[col * n + row_lo])
+        if (row_lo > row_hi || cell_start[col * nr + row_hi + 1] == cell_start[col * nr + row_lo])
             return;
         for (std::int32_t row = row_lo; row <= row_hi;) {
             const std::int32_t run_end = std::min(row_hi, row + row_block - 1);
@@ -122,14 +153,14 @@ void point_grid::scan_next_ring(cell_range& area, const cell_range& reach, ScanC
         }
     };
     if (r0 - 1 >= std::max(0, rr0)) scan_row(r0 - 1);
-    if (r1 + 1 <= std::min(n - 1, rr1)) scan_row(r1 + 1);
+    if (r1 + 1 <= std::min(nr - 1, rr1)) scan_row(r1 + 1);
     const std::int32_t row_lo = std::max(r0, rr0), row_hi = std::min(r1, rr1);
     if (c0 - 1 >= std::max(0, rc0)) scan_column(c0 - 1, row_lo, row_hi);
-    if (c1 + 1 <= std::min(n - 1, rc1)) scan_column(c1 + 1, row_lo, row_hi);
+    if (c1 + 1 <= std::min(nc - 1, rc1)) scan_column(c1 + 1, row_lo, row_hi);
     c0 = std::max(c0 - 1, 0);
     r0 = std::max(r0 - 1, 0);
-    c1 = std::min(c1 + 1, n - 1);
-    r1 = std::min(r1 + 1, n - 1);
+    c1 = std::min(c1 + 1, nc - 1);
+    r1 = std::min(r1 + 1, nr - 1);
 }
 
 } // namespace tessaline::faces

@@ -2,7 +2,6 @@
 // helper's plans, so that both see the same cells in the same order.
 #pragma once
 
-#include "cells.h"
 #include "edge_frame.h"
 #include "point_grid.h"
 
@@ -21,22 +20,22 @@ enum class walk_end {
 // scan_cell(col, row) and skip_run(col0, col1, row0, row1) as for
 // point_grid::scan_next_ring; end_round(round, clearance) closes a round and
 // returns its reach: the distance of the point it settled on (or expects to),
-// which ends the search once no unsearched point can be nearer. The first
-// round also ends on an undefined clearance, as the literal search does.
+// which ends the search once every unsearched point is farther. A point as
+// far as the reach may still come first among equals in the literal order,
+// so the walk goes on then.
 template <class ScanCell, class SkipRun, class EndRound>
 walk_end walk_rings(const point_grid& grid, const edge_frame& edge, int max_rounds,
                     ScanCell& scan_cell, SkipRun& skip_run, EndRound& end_round) {
-    const std::int32_t n = grid.grid_size;
-    const auto [start_col, start_row] = grid_cell_of(edge.mx, edge.my, grid.min_x, grid.min_y,
-                                                     grid.cell_width, grid.cell_height, n);
+    const std::int32_t last_col = grid.cols - 1, last_row = grid.rows - 1;
+    const auto [start_col, start_row] = grid.cell_of(edge.mx, edge.my);
     cell_range area{start_col, start_col, start_row, start_row};
     // Cells that can hold a candidate at all; the whole grid until narrowed.
-    cell_range reach{0, n - 1, 0, n - 1};
+    cell_range reach{0, last_col, 0, last_row};
     scan_cell(start_col, start_row);
     double clearance = grid.clearance(edge.mx, edge.my, area);
-    if (!(end_round(0, clearance) > clearance)) return walk_end::settled;
+    if (end_round(0, clearance) < clearance) return walk_end::settled;
     for (int round = 1; round < max_rounds; ++round) {
-        if (area.c0 == 0 && area.r0 == 0 && area.c1 == n - 1 && area.r1 == n - 1)
+        if (area.c0 == 0 && area.r0 == 0 && area.c1 == last_col && area.r1 == last_row)
             return walk_end::exhausted;
         if (round == 3) reach = grid.outside_region(edge);
         if (round >= 3 && (reach.c0 > reach.c1 || (area.c0 <= reach.c0 && area.c1 >= reach.c1 &&
@@ -44,7 +43,7 @@ walk_end walk_rings(const point_grid& grid, const edge_frame& edge, int max_roun
             return walk_end::exhausted;
         grid.scan_next_ring(area, reach, scan_cell, skip_run);
         clearance = grid.clearance(edge.mx, edge.my, area);
-        if (end_round(round, clearance) <= clearance) return walk_end::settled;
+        if (end_round(round, clearance) < clearance) return walk_end::settled;
     }
     return walk_end::out_of_rounds;
 }

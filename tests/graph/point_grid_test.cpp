@@ -48,23 +48,21 @@ std::unique_ptr<point_grid> grid_of(const gl_points_& pts) {
 TEST(PointGrid, RanksCellsAndTreesHoldEveryPoint) {
     for (const gl_points_& pts : sample_sets()) {
         const auto g = grid_of(pts);
-        const std::int32_t n = g->grid_size;
         ASSERT_EQ(g->ids.size(), pts.size());
         std::vector<std::int32_t> sorted = g->ids;
         std::sort(sorted.begin(), sorted.end());
         std::vector<std::int32_t> all(pts.size());
         std::iota(all.begin(), all.end(), 0);
         ASSERT_EQ(sorted, all);
-        for (std::int32_t cell = 0; cell < n * n; ++cell) {
+        for (std::int32_t cell = 0; cell < g->cols * g->rows; ++cell) {
             const std::int32_t begin = g->cell_start[cell], end = g->cell_start[cell + 1];
             float b[4] = {INFINITY, -INFINITY, INFINITY, -INFINITY};
             for (std::int32_t rank = begin; rank < end; ++rank) {
                 const gl_point& p = pts[g->ids[rank]];
                 ASSERT_EQ(g->xy[rank].x, p.x);
                 ASSERT_EQ(g->xy[rank].y, p.y);
-                const auto [col, row] =
-                    grid_cell_of(p.x, p.y, g->min_x, g->min_y, g->cell_width, g->cell_height, n);
-                ASSERT_EQ(col * n + row, cell);
+                const auto [col, row] = g->cell_of(p.x, p.y);
+                ASSERT_EQ(g->cell_index(col, row), cell);
                 if (rank > begin) {
                     ASSERT_LT(g->ids[rank - 1], g->ids[rank]);
                 }
@@ -122,7 +120,6 @@ TEST(PointGrid, OutsideRegionHoldsEveryCandidate) {
     std::mt19937 rng(11);
     for (const gl_points_& pts : sample_sets()) {
         const auto g = grid_of(pts);
-        const std::int32_t n = g->grid_size;
         std::uniform_int_distribution<std::int32_t> any(0,
                                                         static_cast<std::int32_t>(pts.size()) - 1);
         for (int k = 0; k < 60; ++k) {
@@ -131,8 +128,7 @@ TEST(PointGrid, OutsideRegionHoldsEveryCandidate) {
             const cell_range r = g->outside_region(edge);
             for (std::int32_t rank = 0; rank < static_cast<std::int32_t>(g->xy.size()); ++rank) {
                 if (!(cross_from(edge.p, edge.q, g->xy[rank]) > 0)) continue;
-                const auto [col, row] = grid_cell_of(g->xy[rank].x, g->xy[rank].y, g->min_x,
-                                                     g->min_y, g->cell_width, g->cell_height, n);
+                const auto [col, row] = g->cell_of(g->xy[rank].x, g->xy[rank].y);
                 ASSERT_TRUE(col >= r.c0 && col <= r.c1 && row >= r.r0 && row <= r.r1)
                     << "rank " << rank << " of edge " << from << "->" << to;
             }
@@ -144,20 +140,17 @@ TEST(PointGrid, NoPointOutsideTheAreaIsNearerThanItsClearance) {
     std::mt19937 rng(13);
     for (const gl_points_& pts : sample_sets()) {
         const auto g = grid_of(pts);
-        const std::int32_t n = g->grid_size;
-        std::uniform_int_distribution<std::int32_t> cell(0, n - 1), grow(0, 3);
+        std::uniform_int_distribution<std::int32_t> grow(0, 3);
         std::uniform_real_distribution<double> ux(g->min_x, g->max_x), uy(g->min_y, g->max_y);
         for (int k = 0; k < 40; ++k) {
             const double x = ux(rng), y = uy(rng);
-            const auto [col, row] =
-                grid_cell_of(x, y, g->min_x, g->min_y, g->cell_width, g->cell_height, n);
+            const auto [col, row] = g->cell_of(x, y);
             const std::int32_t d = grow(rng);
-            const cell_range area{std::max(0, col - d), std::min(n - 1, col + d),
-                                  std::max(0, row - d), std::min(n - 1, row + d)};
+            const cell_range area{std::max(0, col - d), std::min(g->cols - 1, col + d),
+                                  std::max(0, row - d), std::min(g->rows - 1, row + d)};
             const double clearance = g->clearance(x, y, area);
             for (const vector_2d& v : g->xy) {
-                const auto [c, r] =
-                    grid_cell_of(v.x, v.y, g->min_x, g->min_y, g->cell_width, g->cell_height, n);
+                const auto [c, r] = g->cell_of(v.x, v.y);
                 if (c >= area.c0 && c <= area.c1 && r >= area.r0 && r <= area.r1) continue;
                 ASSERT_GE(std::hypot(v.x - x, v.y - y), clearance);
             }
@@ -165,40 +158,51 @@ TEST(PointGrid, NoPointOutsideTheAreaIsNearerThanItsClearance) {
     }
 }
 
-TEST(PointGrid, RingsComeInTheLiteralSearchOrder) {
+// The literal search hands out every point once, ring by ring; the grid's
+// order of equals must be that order.
+TEST(PointGrid, LiteralOrderIsTheLiteralSearchsHandout) {
     std::mt19937 rng(19);
     for (const gl_points_& pts : sample_sets()) {
         const auto g = grid_of(pts);
         const seeded::extent e = seeded::extent_of(pts);
         cells literal(pts, e.max_x, e.min_x, e.max_y, e.min_y);
-        ASSERT_EQ(literal.grid_size, g->grid_size);
-        const std::int32_t n = g->grid_size;
+        ASSERT_EQ(literal.grid_size, g->literal.grid_size);
+        std::vector<std::int32_t> rank_of(pts.size());
+        for (std::int32_t rank = 0; rank < static_cast<std::int32_t>(pts.size()); ++rank)
+            rank_of[g->ids[rank]] = rank;
         std::uniform_real_distribution<double> ux(g->min_x, g->max_x), uy(g->min_y, g->max_y);
         for (int k = 0; k < 10; ++k) {
             const double x = ux(rng), y = uy(rng);
-            std::vector<std::int32_t> expected, got;
+            std::vector<std::int32_t> expected;
             literal.start_search(x, y);
             do {
                 for (std::int32_t id = literal.next_point(); id != -1; id = literal.next_point())
                     expected.push_back(id);
             } while (literal.grow_area());
-            auto scan = [&](std::int32_t col, std::int32_t row) {
-                const std::int32_t cell = col * n + row;
-                for (std::int32_t rank = g->cell_start[cell]; rank < g->cell_start[cell + 1];
-                     ++rank)
-                    got.push_back(g->ids[rank]);
-            };
-            auto never = [](std::int32_t, std::int32_t, std::int32_t, std::int32_t) {
-                return false;
-            };
-            const auto [col, row] =
-                grid_cell_of(x, y, g->min_x, g->min_y, g->cell_width, g->cell_height, n);
-            cell_range area{col, col, row, row};
-            const cell_range everywhere{0, n - 1, 0, n - 1};
-            scan(col, row);
-            while (!(area.c0 == 0 && area.r0 == 0 && area.c1 == n - 1 && area.r1 == n - 1))
-                g->scan_next_ring(area, everywhere, scan, never);
+            const auto start = g->literal.start(x, y, g->min_x, g->min_y);
+            std::vector<std::int32_t> got(g->ids.size());
+            std::iota(got.begin(), got.end(), 0);
+            std::sort(got.begin(), got.end(), [&](std::int32_t a, std::int32_t b) {
+                return g->literal_before(a, b, start);
+            });
+            for (std::int32_t& r : got)
+                r = g->ids[r];
             ASSERT_EQ(got, expected);
         }
     }
+}
+
+// Far values leave the bands over the crowded points as fine as without
+// them: no cell of a cluster beside a far point is crowded.
+TEST(PointGrid, FarValuesDoNotCrowdTheCells) {
+    gl_points_ pts = seeded::make_points(seeded::spread::uniform, 20000, 23);
+    for (auto& p : pts)
+        p = {p.x * 1e-4f, p.y * 1e-4f, 0};
+    pts.push_back({1, 1, 0});
+    const auto g = grid_of(pts);
+    std::int32_t largest = 0;
+    for (std::int32_t cell = 0; cell < g->cols * g->rows; ++cell)
+        largest = std::max(largest, g->cell_points(cell));
+    EXPECT_LE(largest, point_grid::crowded_cell);
+    EXPECT_GE(g->cols, 20);
 }
