@@ -23,8 +23,7 @@ class candidate_search::edge_search {
         s_.round_candidates_.clear();
         s_.round_nodes_.clear();
         auto scan = [this](std::int32_t col, std::int32_t row) { scan_cell(col, row); };
-        auto skip = [this](std::int32_t col0, std::int32_t col1, std::int32_t row0,
-                           std::int32_t row1) { return skip_run(col0, col1, row0, row1); };
+        auto skip = [this](const float* bounds) { return skip_block(bounds); };
         auto end_round = [this](int, double) {
             settle_round();
             return best_distance_;
@@ -65,7 +64,7 @@ class candidate_search::edge_search {
     void offer_point(std::int32_t rank, std::uint32_t cell_order);
     void offer_node(std::int32_t node, std::uint32_t cell_order);
     void scan_cell(std::int32_t col, std::int32_t row);
-    bool skip_run(std::int32_t col0, std::int32_t col1, std::int32_t row0, std::int32_t row1) const;
+    bool skip_block(const float* bounds) const;
     bool try_candidate(const queued& c);
     void settle_round();
     void settle_points();
@@ -137,24 +136,10 @@ void candidate_search::edge_search::scan_cell(std::int32_t col, std::int32_t row
     s_.round_candidates_.insert(s_.round_candidates_.end(), out, out + kept);
 }
 
-// Behind a wall, whole runs of cells the blockers cover are passed over at
-// once; runs that cannot hold a candidate are too.
-bool candidate_search::edge_search::skip_run(std::int32_t col0, std::int32_t col1,
-                                             std::int32_t row0, std::int32_t row1) const {
-    if (!faces_.walled_in()) return false;
-    float b[4] = {INFINITY, -INFINITY, INFINITY, -INFINITY};
-    for (std::int32_t col = col0; col <= col1; ++col)
-        for (std::int32_t row = row0; row <= row1; ++row) {
-            const std::int32_t cell = grid_.cell_index(col, row);
-            if (grid_.cell_points(cell) == 0) continue;
-            const float* cb = grid_.bounds_of_cell(cell);
-            b[0] = std::min(b[0], cb[0]);
-            b[1] = std::max(b[1], cb[1]);
-            b[2] = std::min(b[2], cb[2]);
-            b[3] = std::max(b[3], cb[3]);
-        }
-    if (!(b[0] <= b[1])) return true; // no points
-    return !may_hold_candidate(b) || faces_.box_blocked(b, edge_.p, edge_.q);
+// A block of cells that cannot hold a candidate before the best so far is
+// passed over; behind a wall, so is one the blockers cover.
+bool candidate_search::edge_search::skip_block(const float* b) const {
+    return !may_hold_candidate(b) || (faces_.walled_in() && faces_.box_blocked(b, edge_.p, edge_.q));
 }
 
 bool candidate_search::edge_search::try_candidate(const queued& c) {

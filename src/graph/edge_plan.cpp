@@ -34,13 +34,14 @@ class edge_planner {
         plan_.exhausted = false;
         plan_.round_count = 0;
         auto scan = [this](std::int32_t col, std::int32_t row) { scan_cell(col, row); };
-        auto never_skip = [](std::int32_t, std::int32_t, std::int32_t, std::int32_t) {
-            return false;
+        // As scan_cell passes over a cell, on the bounds of a block.
+        auto skip = [this](const float* b) {
+            return !edge_.may_be_outside(b) || !(edge_.nearest(b) < limit_);
         };
         auto end_round = [this](int round, double clearance) {
             return close_round(round, clearance);
         };
-        plan_.exhausted = walk_rings(grid_, edge_, max_planned_rounds, scan, never_skip,
+        plan_.exhausted = walk_rings(grid_, edge_, max_planned_rounds, scan, skip,
                                      end_round) == walk_end::exhausted;
         plan_.usable = true;
     }

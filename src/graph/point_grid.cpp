@@ -80,12 +80,6 @@ void point_grid::build_cells(const gl_points_& points) {
         else
             break;
     }
-    // Non-empty cells per run of row_block cells along each row.
-    row_block_count = (cols + row_block - 1) / row_block;
-    row_blocks.assign(static_cast<size_t>(rows) * row_block_count, 0);
-    for (std::int32_t c = 0; c < cols * rows; ++c)
-        if (cell_start[c + 1] != 0)
-            ++row_blocks[static_cast<size_t>(c % rows) * row_block_count + (c / rows) / row_block];
     for (size_t c = 1; c < cell_start.size(); ++c)
         cell_start[c] += cell_start[c - 1];
     ids.resize(points.size());
@@ -123,6 +117,27 @@ void point_grid::build_cells(const gl_points_& points) {
         b[2] = y0;
         b[3] = y1;
     }
+    build_block_bounds();
+}
+
+void point_grid::build_block_bounds() {
+    row_block_count = (cols + row_block - 1) / row_block;
+    col_block_count = (rows + row_block - 1) / row_block;
+    const std::array<float, 4> empty{INFINITY, -INFINITY, INFINITY, -INFINITY};
+    row_block_bounds.assign(static_cast<size_t>(rows) * row_block_count, empty);
+    col_block_bounds.assign(static_cast<size_t>(cols) * col_block_count, empty);
+    auto widen = [](std::array<float, 4>& to, const float* b) {
+        to = {std::min(to[0], b[0]), std::max(to[1], b[1]), std::min(to[2], b[2]),
+              std::max(to[3], b[3])};
+    };
+    for (std::int32_t col = 0; col < cols; ++col)
+        for (std::int32_t row = 0; row < rows; ++row) {
+            const std::int32_t cell = cell_index(col, row);
+            if (cell_points(cell) == 0) continue;
+            const float* b = bounds_of_cell(cell);
+            widen(row_block_bounds[static_cast<size_t>(row) * row_block_count + col / row_block], b);
+            widen(col_block_bounds[static_cast<size_t>(col) * col_block_count + row / row_block], b);
+        }
 }
 
 std::pair<std::int32_t, std::int32_t> point_grid::cell_of(double x, double y) const {

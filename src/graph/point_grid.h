@@ -94,12 +94,14 @@ class point_grid {
 
     // The next ring of cells around the area, limited to the cells in reach
     // that can hold a candidate; then the area grows by the ring.
-    // scan_cell(col, row) visits a cell; skip_run(col0, col1, row0, row1) may
-    // pass over a run of cells whole. Runs of empty cells are passed over
-    // anyway.
-    template <class ScanCell, class SkipRun>
+    // scan_cell(col, row) visits a cell; skip_block(bounds) may pass over a
+    // block of row_block cells along a row or column whole, given the
+    // bounds of its points: an edge whose midpoint lies far from the points
+    // looks at the blocks of a ring, not at its every cell. Empty blocks are
+    // passed over anyway.
+    template <class ScanCell, class SkipBlock>
     void scan_next_ring(cell_range& area, const cell_range& reach, ScanCell& scan_cell,
-                        SkipRun& skip_run) const;
+                        SkipBlock& skip_block) const;
 
   private:
     static constexpr std::int32_t row_block = 32;
@@ -114,14 +116,18 @@ class point_grid {
     std::int32_t build_point_node(std::int32_t begin, std::int32_t end, int depth);
     void build_hull(std::int32_t point_count);
 
-    std::int32_t row_block_count = 1;
-    std::vector<std::int32_t> row_blocks; // per row and run of row_block columns: non-empty cells
+    void build_block_bounds();
+
+    // Bounds of the points per row and block of row_block columns, and per
+    // column and block of row_block rows; empty where min x > max x.
+    std::int32_t row_block_count = 1, col_block_count = 1;
+    std::vector<std::array<float, 4>> row_block_bounds, col_block_bounds;
     std::vector<std::array<float, 4>> hull_runs; // bounds of each run of hull corners
 };
 
-template <class ScanCell, class SkipRun>
+template <class ScanCell, class SkipBlock>
 void point_grid::scan_next_ring(cell_range& area, const cell_range& reach, ScanCell& scan_cell,
-                                SkipRun& skip_run) const {
+                                SkipBlock& skip_block) const {
     const std::int32_t nc = cols, nr = rows;
     std::int32_t &c0 = area.c0, &c1 = area.c1, &r0 = area.r0, &r1 = area.r1;
     const std::int32_t rc0 = reach.c0, rc1 = reach.c1, rr0 = reach.r0, rr1 = reach.r1;
@@ -129,9 +135,10 @@ void point_grid::scan_next_ring(cell_range& area, const cell_range& reach, ScanC
                        col_hi = std::min({c1 + 1, nc - 1, rc1});
     auto scan_row = [&](std::int32_t row) {
         for (std::int32_t col = col_lo; col <= col_hi;) {
-            const std::int32_t block_end = std::min(col_hi, (col / row_block + 1) * row_block - 1);
-            if (row_blocks[static_cast<size_t>(row) * row_block_count + col / row_block] == 0 ||
-                skip_run(col, block_end, row, row)) {
+            const std::int32_t block = col / row_block;
+            const std::int32_t block_end = std::min(col_hi, (block + 1) * row_block - 1);
+            const float* b = row_block_bounds[static_cast<size_t>(row) * row_block_count + block].data();
+            if (!(b[0] <= b[1]) || skip_block(b)) {
                 col = block_end + 1;
                 continue;
             }
@@ -143,12 +150,14 @@ void point_grid::scan_next_ring(cell_range& area, const cell_range& reach, ScanC
         if (row_lo > row_hi || cell_start[col * nr + row_hi + 1] == cell_start[col * nr + row_lo])
             return;
         for (std::int32_t row = row_lo; row <= row_hi;) {
-            const std::int32_t run_end = std::min(row_hi, row + row_block - 1);
-            if (skip_run(col, col, row, run_end)) {
-                row = run_end + 1;
+            const std::int32_t block = row / row_block;
+            const std::int32_t block_end = std::min(row_hi, (block + 1) * row_block - 1);
+            const float* b = col_block_bounds[static_cast<size_t>(col) * col_block_count + block].data();
+            if (!(b[0] <= b[1]) || skip_block(b)) {
+                row = block_end + 1;
                 continue;
             }
-            for (; row <= run_end; ++row)
+            for (; row <= block_end; ++row)
                 scan_cell(col, row);
         }
     };
