@@ -15,8 +15,8 @@ class candidate_search::edge_search {
   public:
     edge_search(candidate_search& owner, const edge_frame& edge)
         : s_(owner), grid_(owner.grid_), faces_(owner.faces_), edge_(edge),
-          literal_start_(owner.grid_.literal.start(edge.mx, edge.my, owner.grid_.min_x,
-                                                   owner.grid_.min_y)),
+          literal_start_(
+              owner.grid_.literal.start(edge.mx, edge.my, owner.grid_.min_x, owner.grid_.min_y)),
           best_distance_(owner.grid_.far_distance) {}
 
     std::int32_t run() {
@@ -139,7 +139,8 @@ void candidate_search::edge_search::scan_cell(std::int32_t col, std::int32_t row
 // A block of cells that cannot hold a candidate before the best so far is
 // passed over; behind a wall, so is one the blockers cover.
 bool candidate_search::edge_search::skip_block(const float* b) const {
-    return !may_hold_candidate(b) || (faces_.walled_in() && faces_.box_blocked(b, edge_.p, edge_.q));
+    return !may_hold_candidate(b) ||
+           (faces_.walled_in() && faces_.box_blocked(b, edge_.p, edge_.q));
 }
 
 bool candidate_search::edge_search::try_candidate(const queued& c) {
@@ -244,7 +245,8 @@ std::int32_t candidate_search::from_plan(std::int32_t from, std::int32_t to,
         bool settled = false;
         for (; k < round.end; ++k) {
             const planned_candidate& c = plan.candidates[k];
-            if (c.distance == best_distance || (k > 0 && c.distance == plan.candidates[k - 1].distance))
+            if (c.distance == best_distance ||
+                (k > 0 && c.distance == plan.candidates[k - 1].distance))
                 return -2;
             if (!(c.distance < best_distance)) {
                 settled = true;

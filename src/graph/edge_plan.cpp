@@ -41,8 +41,8 @@ class edge_planner {
         auto end_round = [this](int round, double clearance) {
             return close_round(round, clearance);
         };
-        plan_.exhausted = walk_rings(grid_, edge_, max_planned_rounds, scan, skip,
-                                     end_round) == walk_end::exhausted;
+        plan_.exhausted = walk_rings(grid_, edge_, max_planned_rounds, scan, skip, end_round) ==
+                          walk_end::exhausted;
         plan_.usable = true;
     }
 

@@ -33,8 +33,12 @@ face_index::face_index(const point_grid& grid, const front& faces, std::int32_t 
                        0);
 }
 
-std::int32_t face_index::col_at(double x) const { return band_at(col_edges_, x); }
-std::int32_t face_index::row_at(double y) const { return band_at(row_edges_, y); }
+std::int32_t face_index::col_at(double x) const {
+    return band_at(col_edges_, x);
+}
+std::int32_t face_index::row_at(double y) const {
+    return band_at(row_edges_, y);
+}
 
 face_index::face_box face_index::box_of(std::int32_t t) const {
     const front_triangle& tri = front_[t];

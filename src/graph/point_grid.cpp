@@ -135,8 +135,10 @@ void point_grid::build_block_bounds() {
             const std::int32_t cell = cell_index(col, row);
             if (cell_points(cell) == 0) continue;
             const float* b = bounds_of_cell(cell);
-            widen(row_block_bounds[static_cast<size_t>(row) * row_block_count + col / row_block], b);
-            widen(col_block_bounds[static_cast<size_t>(col) * col_block_count + row / row_block], b);
+            widen(row_block_bounds[static_cast<size_t>(row) * row_block_count + col / row_block],
+                  b);
+            widen(col_block_bounds[static_cast<size_t>(col) * col_block_count + row / row_block],
+                  b);
         }
 }
 
@@ -338,8 +340,8 @@ cell_range point_grid::outside_region(const edge_frame& edge) const {
     const double margin = face_tolerance::filter_margin * span;
     const auto lo = cell_of(x0 - margin, y0 - margin);
     const auto hi = cell_of(x1 + margin, y1 + margin);
-    return {std::max(0, lo.first - 1), std::min(cols - 1, hi.first + 1),
-            std::max(0, lo.second - 1), std::min(rows - 1, hi.second + 1)};
+    return {std::max(0, lo.first - 1), std::min(cols - 1, hi.first + 1), std::max(0, lo.second - 1),
+            std::min(rows - 1, hi.second + 1)};
 }
 
 double point_grid::clearance(double x, double y, const cell_range& a) const {

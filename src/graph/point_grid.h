@@ -39,8 +39,7 @@ struct literal_cells {
     std::vector<std::int32_t> col, row; // by rank
 
     // The search's first cell for a search at (x, y).
-    std::pair<std::int32_t, std::int32_t> start(double x, double y, float min_x,
-                                                float min_y) const;
+    std::pair<std::int32_t, std::int32_t> start(double x, double y, float min_x, float min_y) const;
 };
 
 class point_grid {
@@ -58,11 +57,11 @@ class point_grid {
     double far_distance; // farther than any two points
     std::int32_t cols = 1, rows = 1;
     std::vector<double> col_edges, row_edges; // cols + 1 and rows + 1 edges, band_edges.h
-    std::vector<std::int32_t> cell_start; // ranks of cell col * rows + row: cell_start[c] ..
-    std::vector<std::int32_t> ids;        // point id by rank; ids of a cell increase
-    std::vector<vector_2d> xy;            // x and y by rank
-    std::vector<float> cell_bounds;       // min x, max x, min y, max y, at each cell's first rank
-    std::vector<std::int32_t> cell_tree;  // a crowded cell's root node, at the cell's first rank
+    std::vector<std::int32_t> cell_start;     // ranks of cell col * rows + row: cell_start[c] ..
+    std::vector<std::int32_t> ids;            // point id by rank; ids of a cell increase
+    std::vector<vector_2d> xy;                // x and y by rank
+    std::vector<float> cell_bounds;      // min x, max x, min y, max y, at each cell's first rank
+    std::vector<std::int32_t> cell_tree; // a crowded cell's root node, at the cell's first rank
     std::vector<point_node> nodes;
     std::vector<std::int32_t> node_ranks;
     std::vector<vector_2d> hull; // counter-clockwise
@@ -137,7 +136,8 @@ void point_grid::scan_next_ring(cell_range& area, const cell_range& reach, ScanC
         for (std::int32_t col = col_lo; col <= col_hi;) {
             const std::int32_t block = col / row_block;
             const std::int32_t block_end = std::min(col_hi, (block + 1) * row_block - 1);
-            const float* b = row_block_bounds[static_cast<size_t>(row) * row_block_count + block].data();
+            const float* b =
+                row_block_bounds[static_cast<size_t>(row) * row_block_count + block].data();
             if (!(b[0] <= b[1]) || skip_block(b)) {
                 col = block_end + 1;
                 continue;
@@ -152,7 +152,8 @@ void point_grid::scan_next_ring(cell_range& area, const cell_range& reach, ScanC
         for (std::int32_t row = row_lo; row <= row_hi;) {
             const std::int32_t block = row / row_block;
             const std::int32_t block_end = std::min(row_hi, (block + 1) * row_block - 1);
-            const float* b = col_block_bounds[static_cast<size_t>(col) * col_block_count + block].data();
+            const float* b =
+                col_block_bounds[static_cast<size_t>(col) * col_block_count + block].data();
             if (!(b[0] <= b[1]) || skip_block(b)) {
                 row = block_end + 1;
                 continue;
