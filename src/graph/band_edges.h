@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace tessaline::faces {
@@ -41,11 +42,51 @@ inline std::vector<double> band_edges(const std::vector<float>& sorted, double l
 }
 
 // The band at v: band k holds [edges[k], edges[k + 1]), the first and last
-// also everything beyond the extent.
-inline std::int32_t band_at(const std::vector<double>& edges, double v) {
-    return static_cast<std::int32_t>(std::upper_bound(edges.begin() + 1, edges.end() - 1, v) -
-                                     (edges.begin() + 1));
-}
+// also everything beyond the extent. An even table over the extent narrows
+// the search to the few bands under its slot.
+class band_lookup {
+  public:
+    band_lookup() = default;
+    explicit band_lookup(std::vector<double> edges) : edges_(std::move(edges)) {
+        const std::int32_t bands = count();
+        const double lo = edges_.front(), hi = edges_.back();
+        slots_ = 4 * bands;
+        scale_ = hi > lo ? slots_ / (hi - lo) : 0;
+        if (!std::isfinite(scale_)) scale_ = 0;
+        first_.resize(static_cast<size_t>(slots_) + 1);
+        for (std::int32_t s = 0; s <= slots_; ++s)
+            first_[s] = slow_band(scale_ > 0 ? lo + s / scale_ : lo);
+    }
+    std::int32_t count() const { return static_cast<std::int32_t>(edges_.size()) - 1; }
+    const std::vector<double>& edges() const { return edges_; }
+    std::int32_t operator()(double v) const {
+        const double at = (v - edges_.front()) * scale_;
+        if (!(at >= 0)) return at < 0 ? 0 : slow_band(v);
+        if (!(at < slots_)) return count() - 1;
+        const auto s = static_cast<std::int32_t>(at);
+        // The slot's ends may round into a neighbour's band: one more each
+        // side, and the whole search should edges crowd at a slot's end.
+        const std::int32_t inner = count() - 1;
+        const std::int32_t from = std::max(0, first_[s] - 1);
+        const std::int32_t to = std::min(inner, first_[s + 1] + 1);
+        const auto begin = edges_.begin() + 1;
+        const auto band =
+            static_cast<std::int32_t>(std::upper_bound(begin + from, begin + to, v) - begin);
+        if ((from > 0 && begin[from - 1] > v) || (to < inner && begin[to] <= v))
+            return slow_band(v);
+        return band;
+    }
+
+  private:
+    std::int32_t slow_band(double v) const {
+        return static_cast<std::int32_t>(std::upper_bound(edges_.begin() + 1, edges_.end() - 1, v) -
+                                         (edges_.begin() + 1));
+    }
+    std::vector<double> edges_{0, 0};
+    std::vector<std::int32_t> first_;
+    std::int32_t slots_ = 0;
+    double scale_ = 0;
+};
 
 // A sorted sample of at most `most` values taken evenly from `count` values.
 template <class Value>

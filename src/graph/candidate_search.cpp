@@ -262,7 +262,8 @@ std::int32_t candidate_search::from_plan(std::int32_t from, std::int32_t to,
                 break;
             }
         }
-        if (best_distance == round.cap || best_distance == round.clearance) return -2;
+        if (best >= 0 && (best_distance == round.cap || best_distance == round.clearance))
+            return -2;
         // The candidates left out matter only when every planned one is
         // blocked and they may be nearer than the best so far.
         if (!settled && best_distance > round.cap) return -2;

@@ -19,25 +19,20 @@ face_index::face_index(const point_grid& grid, const front& faces, std::int32_t 
     // A few hundred points per band place the edges as well as all of them.
     const size_t most = 256 * static_cast<size_t>(bands);
     const auto& xy = grid.xy;
-    col_edges_ = band_edges(sorted_sample(xy.size(), most, [&](size_t k) { return xy[k].x; }),
-                            grid.min_x, grid.max_x, bands);
-    row_edges_ = band_edges(sorted_sample(xy.size(), most, [&](size_t k) { return xy[k].y; }),
-                            grid.min_y, grid.max_y, bands);
-    cols_ = static_cast<std::int32_t>(col_edges_.size()) - 1;
-    rows_ = static_cast<std::int32_t>(row_edges_.size()) - 1;
+    col_band_ =
+        band_lookup(band_edges(sorted_sample(xy.size(), most, [&](size_t k) { return xy[k].x; }),
+                               grid.min_x, grid.max_x, bands));
+    row_band_ =
+        band_lookup(band_edges(sorted_sample(xy.size(), most, [&](size_t k) { return xy[k].y; }),
+                               grid.min_y, grid.max_y, bands));
+    cols_ = col_band_.count();
+    rows_ = row_band_.count();
     margin_ = face_tolerance::filter_margin * ((static_cast<double>(grid.max_x) - grid.min_x) +
                                                (static_cast<double>(grid.max_y) - grid.min_y));
     for (std::int32_t col = 0; col < cols_; ++col)
         for (std::int32_t row = 0; row < rows_; ++row)
-            add_bucket(col_edges_[col], col_edges_[col + 1], row_edges_[row], row_edges_[row + 1],
-                       0);
-}
-
-std::int32_t face_index::col_at(double x) const {
-    return band_at(col_edges_, x);
-}
-std::int32_t face_index::row_at(double y) const {
-    return band_at(row_edges_, y);
+            add_bucket(col_band_.edges()[col], col_band_.edges()[col + 1], row_band_.edges()[row],
+                       row_band_.edges()[row + 1], 0);
 }
 
 face_index::face_box face_index::box_of(std::int32_t t) const {
@@ -82,8 +77,8 @@ bool face_index::along_segment(const vector_2d& s0, const vector_2d& s1, Visit&&
         double lo_x = std::min<double>(s0.x, s1.x), hi_x = std::max<double>(s0.x, s1.x);
         if (dy != 0 && row1 > row0) {
             // The part of the segment inside this row's band.
-            const double band0 = row_edges_[row] - margin;
-            const double band1 = row_edges_[row + 1] + margin;
+            const double band0 = row_band_.edges()[row] - margin;
+            const double band1 = row_band_.edges()[row + 1] + margin;
             const double f0 = std::clamp((band0 - ay) / dy, 0.0, 1.0);
             const double f1 = std::clamp((band1 - ay) / dy, 0.0, 1.0);
             const double xa = ax + f0 * dx, xb = ax + f1 * dx;

@@ -2,6 +2,7 @@
 // and the faces that blocked the edge being searched.
 #pragma once
 
+#include "band_edges.h"
 #include "declaration.h"
 #include "front_triangle.h"
 #include "point_grid.h"
@@ -67,8 +68,8 @@ class face_index {
     std::int32_t leaf_under(const vector_2d& v) const;
     // Column and row of the top grid at a coordinate, the outer ones taking
     // everything beyond the extent.
-    std::int32_t col_at(double x) const;
-    std::int32_t row_at(double y) const;
+    std::int32_t col_at(double x) const { return col_band_(x); }
+    std::int32_t row_at(double y) const { return row_band_(y); }
 
     const front& front_;
     const std::vector<vector_2d>& xy_;
@@ -78,7 +79,7 @@ class face_index {
     // laid at quantiles of the points, so that crowded regions get as many
     // buckets as their share of the points wherever far points stretch the
     // extent.
-    std::vector<double> col_edges_, row_edges_;
+    band_lookup col_band_, row_band_;
     std::int32_t cols_ = 1, rows_ = 1;
     std::vector<bucket_node> buckets_; // the top grid first, col * rows + row
     std::vector<std::int32_t> node_stack_;

@@ -64,10 +64,10 @@ void point_grid::build_cells(const gl_points_& points) {
     std::vector<std::int32_t> cell(points.size());
     std::int32_t bands = initial_grid_size(points.size());
     for (std::int32_t round = 1;; ++round) {
-        col_edges = band_edges(xs, min_x, max_x, bands);
-        row_edges = band_edges(ys, min_y, max_y, bands);
-        cols = static_cast<std::int32_t>(col_edges.size()) - 1;
-        rows = static_cast<std::int32_t>(row_edges.size()) - 1;
+        col_band = band_lookup(band_edges(xs, min_x, max_x, bands));
+        row_band = band_lookup(band_edges(ys, min_y, max_y, bands));
+        cols = col_band.count();
+        rows = row_band.count();
         cell_start.assign(static_cast<size_t>(cols) * rows + 1, 0);
         for (size_t id = 0; id < points.size(); ++id) {
             const auto [col, row] = cell_of(points[id].x, points[id].y);
@@ -143,7 +143,7 @@ void point_grid::build_block_bounds() {
 }
 
 std::pair<std::int32_t, std::int32_t> point_grid::cell_of(double x, double y) const {
-    return {band_at(col_edges, x), band_at(row_edges, y)};
+    return {col_band(x), row_band(y)};
 }
 
 std::pair<std::int32_t, std::int32_t> literal_cells::start(double x, double y, float min_x,
@@ -347,6 +347,8 @@ cell_range point_grid::outside_region(const edge_frame& edge) const {
 double point_grid::clearance(double x, double y, const cell_range& a) const {
     // A point left of column c0 lies below its edge, one right of c1 at or
     // past the next; nothing lies beyond the outer bands.
+    const std::vector<double>& col_edges = col_band.edges();
+    const std::vector<double>& row_edges = row_band.edges();
     double d = INFINITY;
     if (a.c0 > 0) d = std::min(d, x - col_edges[a.c0]);
     if (a.r0 > 0) d = std::min(d, y - row_edges[a.r0]);

@@ -3,6 +3,7 @@
 // distances; read-only once built, shared by threads.
 #pragma once
 
+#include "band_edges.h"
 #include "declaration.h"
 #include "edge_frame.h"
 
@@ -56,12 +57,12 @@ class point_grid {
     double span;         // width + height of the extent
     double far_distance; // farther than any two points
     std::int32_t cols = 1, rows = 1;
-    std::vector<double> col_edges, row_edges; // cols + 1 and rows + 1 edges, band_edges.h
-    std::vector<std::int32_t> cell_start;     // ranks of cell col * rows + row: cell_start[c] ..
-    std::vector<std::int32_t> ids;            // point id by rank; ids of a cell increase
-    std::vector<vector_2d> xy;                // x and y by rank
-    std::vector<float> cell_bounds;      // min x, max x, min y, max y, at each cell's first rank
-    std::vector<std::int32_t> cell_tree; // a crowded cell's root node, at the cell's first rank
+    band_lookup col_band, row_band;       // cols and rows bands, band_edges.h
+    std::vector<std::int32_t> cell_start; // ranks of cell col * rows + row: cell_start[c] ..
+    std::vector<std::int32_t> ids;        // point id by rank; ids of a cell increase
+    std::vector<vector_2d> xy;            // x and y by rank
+    std::vector<float> cell_bounds;       // min x, max x, min y, max y, at each cell's first rank
+    std::vector<std::int32_t> cell_tree;  // a crowded cell's root node, at the cell's first rank
     std::vector<point_node> nodes;
     std::vector<std::int32_t> node_ranks;
     std::vector<vector_2d> hull; // counter-clockwise
