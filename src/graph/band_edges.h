@@ -16,12 +16,14 @@ namespace tessaline::faces {
 // band. A gap far wider than the bands beside it gets bands growing twofold
 // from either side: the long faces that reach a far value then pass through
 // the wide bands, not through the ones beside the crowded values.
+// No band is narrower than `finest` (but for the last).
 inline std::vector<double> band_edges(const std::vector<float>& sorted, double lo, double hi,
-                                      std::int32_t bands) {
+                                      std::int32_t bands, double finest = 0) {
     std::vector<double> quantiles{lo};
     for (std::int32_t k = 1; k < bands && !sorted.empty(); ++k) {
         const double v = sorted[sorted.size() * static_cast<size_t>(k) / bands];
-        if (v > quantiles.back() && v < hi) quantiles.push_back(v);
+        if (v > quantiles.back() && v - quantiles.back() >= finest && v < hi)
+            quantiles.push_back(v);
     }
     quantiles.push_back(std::max(hi, lo));
     std::vector<double> edges{lo}, growing;

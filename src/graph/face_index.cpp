@@ -16,19 +16,21 @@ face_index::face_index(const point_grid& grid, const front& faces, std::int32_t 
     : front_(faces), xy_(grid.xy), side_scale_(grid.span) {
     const std::int32_t bands = std::clamp<std::int32_t>(
         static_cast<std::int32_t>(std::ceil(std::sqrt(point_count / 8.0))), 1, 2048);
+    margin_ = face_tolerance::filter_margin * ((static_cast<double>(grid.max_x) - grid.min_x) +
+                                               (static_cast<double>(grid.max_y) - grid.min_y));
     // A few hundred points per band place the edges as well as all of them.
+    // Bands finer than the margin would all be searched together: a speck of
+    // points beside far ones takes one band, split below as it fills.
     const size_t most = 256 * static_cast<size_t>(bands);
     const auto& xy = grid.xy;
     col_band_ =
         band_lookup(band_edges(sorted_sample(xy.size(), most, [&](size_t k) { return xy[k].x; }),
-                               grid.min_x, grid.max_x, bands));
+                               grid.min_x, grid.max_x, bands, margin_));
     row_band_ =
         band_lookup(band_edges(sorted_sample(xy.size(), most, [&](size_t k) { return xy[k].y; }),
-                               grid.min_y, grid.max_y, bands));
+                               grid.min_y, grid.max_y, bands, margin_));
     cols_ = col_band_.count();
     rows_ = row_band_.count();
-    margin_ = face_tolerance::filter_margin * ((static_cast<double>(grid.max_x) - grid.min_x) +
-                                               (static_cast<double>(grid.max_y) - grid.min_y));
     for (std::int32_t col = 0; col < cols_; ++col)
         for (std::int32_t row = 0; row < rows_; ++row)
             add_bucket(col_band_.edges()[col], col_band_.edges()[col + 1], row_band_.edges()[row],
