@@ -9,8 +9,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -84,25 +84,26 @@ tessaline::data_points_ thin_ring_points(std::int64_t n) {
     return points;
 }
 
-tessaline::data_points_ uniform_and_far_point(std::int64_t n) {
+// Uniform points shrunk by `scale`, and one row at (at, at).
+tessaline::data_points_ uniform_and_row(std::int64_t n, double scale, double at) {
     auto points = uniform_points(n - 1);
-    points.push_back({1000, 1000, 0});
+    for (auto& p : points)
+        p = {p.x * scale, p.y * scale, p.z};
+    points.push_back({at, at, 0});
     return points;
 }
 
+tessaline::data_points_ uniform_and_far_point(std::int64_t n) {
+    return uniform_and_row(n, 1, 1000);
+}
+
 tessaline::data_points_ dense_square_and_far_point(std::int64_t n) {
-    auto points = uniform_points(n - 1);
-    for (auto& p : points)
-        p = {p.x * 1e-3, p.y * 1e-3, p.z};
-    points.push_back({1000, 1000, 0});
-    return points;
+    return uniform_and_row(n, 1e-3, 1000);
 }
 
 // One mistyped row among uniform points, and magnitudes over 600 decades.
 tessaline::data_points_ uniform_and_1e20(std::int64_t n) {
-    auto points = uniform_points(n - 1);
-    points.push_back({1e20, 1e20, 0});
-    return points;
+    return uniform_and_row(n, 1, 1e20);
 }
 
 tessaline::data_points_ magnitudes_1e600(std::int64_t n) {
@@ -148,36 +149,22 @@ BENCHMARK_CAPTURE(faces, cluster, cluster_with_outliers)
     ->Unit(benchmark::kMillisecond)
     ->Apply(best_of_three);
 
-BENCHMARK_CAPTURE(faces, gaussian, gaussian_points)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond)
-    ->Apply(best_of_three);
-BENCHMARK_CAPTURE(faces, cauchy, cauchy_points)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond)
-    ->Apply(best_of_three);
-BENCHMARK_CAPTURE(faces, thin_ring, thin_ring_points)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond)
-    ->Apply(best_of_three);
-BENCHMARK_CAPTURE(faces, uniform_far_point, uniform_and_far_point)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond)
-    ->Apply(best_of_three);
-BENCHMARK_CAPTURE(faces, dense_square_far_point, dense_square_and_far_point)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond)
-    ->Apply(best_of_three);
+// One size, best of three.
+void a_million(benchmark::internal::Benchmark* b) {
+    best_of_three(b->Arg(1'000'000)->Unit(benchmark::kMillisecond));
+}
+void ten_thousand(benchmark::internal::Benchmark* b) {
+    best_of_three(b->Arg(10'000)->Unit(benchmark::kMillisecond));
+}
+BENCHMARK_CAPTURE(faces, gaussian, gaussian_points)->Apply(a_million);
+BENCHMARK_CAPTURE(faces, cauchy, cauchy_points)->Apply(a_million);
+BENCHMARK_CAPTURE(faces, thin_ring, thin_ring_points)->Apply(a_million);
+BENCHMARK_CAPTURE(faces, uniform_far_point, uniform_and_far_point)->Apply(a_million);
+BENCHMARK_CAPTURE(faces, dense_square_far_point, dense_square_and_far_point)->Apply(a_million);
 // Compare with uniform/10000: both still cost seconds where the margins of
 // the crossing filters, relative to the extent, span the whole speck of data.
-BENCHMARK_CAPTURE(faces, uniform_1e20_row, uniform_and_1e20)
-    ->Arg(10'000)
-    ->Unit(benchmark::kMillisecond)
-    ->Apply(best_of_three);
-BENCHMARK_CAPTURE(faces, magnitudes_1e600, magnitudes_1e600)
-    ->Arg(10'000)
-    ->Unit(benchmark::kMillisecond)
-    ->Apply(best_of_three);
+BENCHMARK_CAPTURE(faces, uniform_1e20_row, uniform_and_1e20)->Apply(ten_thousand);
+BENCHMARK_CAPTURE(faces, magnitudes_1e600, magnitudes_1e600)->Apply(ten_thousand);
 
 // How long the builder takes to leave once stopped half a second into its
 // work: what the user waits for after Cancel or Ctrl+C.
